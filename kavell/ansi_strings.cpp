@@ -1,0 +1,1 @@
+#include "ansi_strings.h"

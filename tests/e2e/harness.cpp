@@ -1,0 +1,229 @@
+#include "harness.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string programPathStorage;
+
+// Quotes one argument so that the C runtime's splitting gives it back whole:
+// backslashes double only where a double quote follows them.
+std::string quoteArgument(const std::string& arg) {
+  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+  std::string quoted = "\"";
+  size_t backslashes = 0;
+  for (char c : arg) {
+    if (c == '\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == '"') backslashes = backslashes * 2 + 1;
+    quoted.append(backslashes, '\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, '\\');
+  return quoted + "\"";
+}
+
+// A Unix path given on the command line names the same file through drive Z:.
+std::string toWindowsPath(std::string path) {
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  std::replace(path.begin(), path.end(), '/', '\\');
+  return path;
+}
+
+HANDLE createCaptureFile(const std::string& path) {
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                     &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+}
+
+std::string tempRoot() {
+  char buffer[MAX_PATH];
+  DWORD length = GetTempPathA(MAX_PATH, buffer);
+  std::string root(buffer, length);
+  if (!root.empty() && root.back() == '\\') root.pop_back();
+  return root;
+}
+
+HANDLE openInheritableNul() {
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  return CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                     OPEN_EXISTING, 0, nullptr);
+}
+
+// Starts the program with the given output handles, waits for it and closes
+// the handles. Returns false when it could not start.
+bool launch(const std::string& program, const std::string& argumentText,
+            const std::string& workDir, HANDLE out, HANDLE err, unsigned long* exitCode) {
+  HANDLE in = openInheritableNul();
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  std::string commandLine = quoteArgument(program) + argumentText;
+  PROCESS_INFORMATION process = {};
+  BOOL started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
+                                nullptr, workDir.c_str(), &startup, &process);
+  CloseHandle(in);
+  CloseHandle(out);
+  if (err != out) CloseHandle(err);
+  if (!started) {
+    ADD_FAILURE() << "cannot start " << program << ": error " << GetLastError();
+    return false;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  GetExitCodeProcess(process.hProcess, exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+}  // namespace
+
+const std::string& programUnderTest() { return programPathStorage; }
+
+RunResult runProgramRaw(const std::string& program, const std::string& argumentText,
+                        const std::string& workDir) {
+  RunResult result;
+  std::string captureFolder = makeTempFolder("capture");
+  std::string outPath = captureFolder + "\\out", errPath = captureFolder + "\\err";
+  if (launch(program, argumentText, workDir, createCaptureFile(outPath), createCaptureFile(errPath),
+             &result.exitCode)) {
+    result.out = readFile(outPath);
+    result.err = readFile(errPath);
+  }
+  removeTree(captureFolder);
+  return result;
+}
+
+RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::string& workDir, bool mergeStreams) {
+  std::string argumentText;
+  for (const std::string& arg : args) argumentText += " " + quoteArgument(arg);
+  if (!mergeStreams) return runProgramRaw(program, argumentText, workDir);
+  // One handle for both streams keeps one file position, so the file holds
+  // the bytes in the order they were written.
+  RunResult result;
+  std::string captureFolder = makeTempFolder("merged");
+  std::string bothPath = captureFolder + "\\both";
+  HANDLE both = createCaptureFile(bothPath);
+  if (launch(program, argumentText, workDir, both, both, &result.exitCode)) {
+    result.both = readFile(bothPath);
+  }
+  removeTree(captureFolder);
+  return result;
+}
+
+std::string makeTempFolder(const std::string& tag) {
+  static unsigned counter = 0;
+  std::string root = tempRoot();
+  for (;;) {
+    std::string path = root + "\\e2e-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                       std::to_string(++counter);
+    if (CreateDirectoryA(path.c_str(), nullptr)) return path;
+    if (GetLastError() != ERROR_ALREADY_EXISTS) {
+      ADD_FAILURE() << "cannot make " << path << ": error " << GetLastError();
+      return path;
+    }
+  }
+}
+
+void removeTree(const std::string& path) {
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      std::string name = entry.cFileName;
+      if (name == "." || name == "..") continue;
+      std::string full = path + "\\" + name;
+      SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+      bool isLink = entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+      if ((entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !isLink) {
+        removeTree(full);
+      } else if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        RemoveDirectoryA(full.c_str());
+      } else {
+        DeleteFileA(full.c_str());
+      }
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+  }
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  RemoveDirectoryA(path.c_str());
+}
+
+void writeFile(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot write " << path;
+  DWORD written = 0;
+  BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  CloseHandle(file);
+  ASSERT_TRUE(ok && written == bytes.size()) << "short write to " << path;
+}
+
+std::string readFile(const std::string& path) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  return bytes;
+}
+
+bool fileExists(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool folderExists(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::vector<std::string> listFolder(const std::string& path) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA entry;
+  HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    std::string name = entry.cFileName;
+    if (name == "." || name == "..") continue;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) name += "\\";
+    names.push_back(name);
+  } while (FindNextFileA(search, &entry));
+  FindClose(search);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string crlf(const std::string& text) {
+  std::string converted;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) converted += '\r';
+    converted += text[i];
+  }
+  return converted;
+}
+
+// The test program takes the program under test as its one argument after
+// GoogleTest's own flags.
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  if (argc < 2) {
+    fprintf(stderr, "usage: %s [gtest flags] PROGRAM.exe\n", argv[0]);
+    return 2;
+  }
+  programPathStorage = toWindowsPath(argv[1]);
+  return RUN_ALL_TESTS();
+}

@@ -1,0 +1,59 @@
+// Helpers for end-to-end tests: they run a real program of this project under
+// the Win32 platform (Wine in CI) and look at what it left behind. Everything a
+// test makes lives in its own folder under the user's temp folder.
+#ifndef TESTS_E2E_HARNESS_H_
+#define TESTS_E2E_HARNESS_H_
+
+#include <string>
+#include <vector>
+
+/// What one program run wrote and returned. `out` and `err` hold the exact
+/// bytes of standard output and standard error; `both` is filled instead of
+/// them when the run was asked to send both streams to one file.
+struct RunResult {
+  std::string out;
+  std::string err;
+  std::string both;
+  unsigned long exitCode = 0;
+};
+
+/// The program under test, as named on the test program's command line.
+const std::string& programUnderTest();
+
+/// Runs `program` with `args`, quoted as the C runtime splits them, in the
+/// folder `workDir`, with standard input empty. With `mergeStreams` both
+/// output streams go to one file, in the order the program wrote them.
+/// Fails the test (and returns an empty result) if the program cannot start.
+RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                     const std::string& workDir, bool mergeStreams = false);
+
+/// Runs `program` with a command line given whole after the program name,
+/// for tests of how arguments are split.
+RunResult runProgramRaw(const std::string& program, const std::string& argumentText,
+                        const std::string& workDir);
+
+/// Makes a new empty folder under the temp folder and returns its path
+/// (no trailing backslash).
+std::string makeTempFolder(const std::string& tag);
+
+/// Removes a folder tree, clearing read-only attributes on the way. Never
+/// follows directory links.
+void removeTree(const std::string& path);
+
+/// Writes `bytes` to `path`, replacing it. Fails the test on error.
+void writeFile(const std::string& path, const std::string& bytes);
+
+/// The bytes of `path`, or "<missing>" when it cannot be read.
+std::string readFile(const std::string& path);
+
+bool fileExists(const std::string& path);
+bool folderExists(const std::string& path);
+
+/// The names in a folder, "." and ".." left out, sorted; folders end in "\".
+std::vector<std::string> listFolder(const std::string& path);
+
+/// Converts every "\n" not already preceded by "\r" to "\r\n": the C runtime
+/// writes text-mode streams that way, so expected output reads naturally.
+std::string crlf(const std::string& text);
+
+#endif  // TESTS_E2E_HARNESS_H_

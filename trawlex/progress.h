@@ -1,0 +1,24 @@
+// The progress line on standard error: which file is being read and, for a
+// long file, how far the reading has got.
+#ifndef TRAWLEX_PROGRESS_H_
+#define TRAWLEX_PROGRESS_H_
+
+#include <cstdint>
+#include <string>
+
+/// True while a progress line stands on standard error.
+extern bool progressShown;
+
+/// Writes `text`, with " (P%)" appended when `size` is not 0, fitted to 75
+/// characters and followed by a carriage return, to standard error; does
+/// nothing while `showProgress` is clear.
+void printProgress(const std::string& text, int64_t position, int64_t size);
+
+/// Blanks the progress line if one is shown; never writes otherwise.
+void clearProgress();
+
+/// `text` made exactly `width` characters wide: characters dropped from its
+/// front, or `fill` appended.
+std::string fitToWidth(const std::string& text, size_t width, char fill);
+
+#endif  // TRAWLEX_PROGRESS_H_
