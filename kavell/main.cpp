@@ -1,1 +1,5 @@
-int main() { return 0; }
+#include "command_line.h"
+
+int main(int argc, char** argv) {
+  return runKavell(argc, argv);
+}

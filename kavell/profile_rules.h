@@ -1,0 +1,84 @@
+// The scan's decisions about one profile: how its owner is shown, where its
+// folder is, whether it is in use, whether the mode selects it, and whether its
+// folder may be removed at all.
+#ifndef KAVELL_PROFILE_RULES_H_
+#define KAVELL_PROFILE_RULES_H_
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ansi_strings.h"
+#include "switches.h"
+
+/// Room of every profile text (registry names, values and paths): at most
+/// 255 characters.
+constexpr size_t profileTextRoom = 256;
+
+/// Room of a file-system path: at most 259 characters.
+constexpr size_t pathRoom = 260;
+
+/// The look-up answer that says no account is mapped to the SID.
+constexpr unsigned long errorNoneMapped = 1332;
+
+/// How a profile's owner is shown.
+struct OwnerName {
+  std::string text;             ///< "DOMAIN\account" or "Account Unknown\<folder name>"
+  bool accountUnknown = false;  ///< the look-up gave neither name
+};
+
+/// The display name from the look-up's names and the stored (unexpanded)
+/// profile path. When both names are empty it is "Account Unknown\" and the
+/// path's last component.
+OwnerName displayName(const std::string& domainName, const std::string& accountName,
+                      const std::string& imagePath, const LeadBytes& lead);
+
+/// `path` with every "%SystemDrive%" (exact case) replaced by `systemDrive`.
+/// Returns false when the token is present but the variable is missing
+/// (`systemDrive` null); a path without the token is returned unchanged.
+bool expandSystemDrive(const std::string& path, const char* systemDrive, std::string* expanded,
+                       const LeadBytes& lead);
+
+/// What is known of the loaded hives at the moment of the test.
+struct LoadedProfiles {
+  bool readable = false;             ///< HKEY_USERS could be read
+  std::vector<std::string> sids;     ///< subkey names of HKEY_USERS
+  std::vector<std::string> folders;  ///< expanded folders of the loaded profiles
+};
+
+/// True when the profile counts as in use: its SID is a loaded hive, its folder
+/// is the same as, contains, or lies inside the folder of a loaded profile, or
+/// the loaded hives could not be read at all.
+bool isInUse(const std::string& sid, const std::string& profilePath, const LoadedProfiles& loaded,
+             const LeadBytes& lead);
+
+/// True when `outer` and `inner` name the same folder or `inner` lies below
+/// `outer`, letter case ignored and trailing backslashes disregarded.
+bool folderContains(const std::string& outer, const std::string& inner, const LeadBytes& lead);
+
+/// What the mode needs to know about one profile to select it.
+struct SelectionFacts {
+  bool orphaned = false;    ///< the look-up failed with errorNoneMapped
+  std::string accountName;  ///< as the look-up spelled it
+};
+
+/// True when `mode` deletes the profile, before any age test. Only a look-up
+/// that answered "none mapped" makes an orphan; another failure (an
+/// unreachable domain) never does. The account name must be non-empty to
+/// match a user name.
+bool isSelectedByAccount(ScanMode mode, const SelectionFacts& facts, const std::string& userName,
+                         const LeadBytes& lead);
+
+/// True when the mode also asks for the hive's age.
+bool needsAgeTest(ScanMode mode);
+
+/// True when the path's second character is an ASCII letter (a relative path
+/// such as "ab\c").
+bool secondCharIsLetter(const std::string& path);
+
+/// True when the folder must never be emptied or removed: a relative path, a
+/// drive root, a share root ("\\server\share"), or a path with a "." or ".."
+/// component.
+bool isDangerousFolder(const std::string& path, const LeadBytes& lead);
+
+#endif  // KAVELL_PROFILE_RULES_H_

@@ -1,0 +1,28 @@
+// The scan of the registry's profile list: lists the profiles not in use, or
+// deletes those the mode selects.
+#ifndef KAVELL_PROFILE_SCAN_H_
+#define KAVELL_PROFILE_SCAN_H_
+
+#include <cstdint>
+#include <string>
+
+#include "ansi_strings.h"
+#include "profile_rules.h"
+#include "switches.h"
+
+/// Walks the profile list once and, by `mode`, prints each profile not in use
+/// or deletes the selected ones (a "Deleting" line, the folder, the registry
+/// keys, and a line for each part that stayed). Profiles in use, and profiles
+/// whose names, values or paths do not fit 255 characters, are passed over.
+/// Each profile is examined once. Always ends its output with "\n\n".
+void scanProfiles(ScanMode mode, int32_t days, const std::string& userName, const LeadBytes& lead);
+
+/// The loaded hives (subkey names of HKEY_USERS) and the expanded folders of
+/// those that have a profile-list entry; `readable` is false when HKEY_USERS
+/// cannot be opened.
+LoadedProfiles readLoadedProfiles(const LeadBytes& lead);
+
+/// The system's text for a Win32 error code, trimmed; empty when it has none.
+std::string systemMessage(unsigned long code);
+
+#endif  // KAVELL_PROFILE_SCAN_H_

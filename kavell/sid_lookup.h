@@ -1,0 +1,22 @@
+// Account resolution for the SID texts that name profile-list entries.
+#ifndef KAVELL_SID_LOOKUP_H_
+#define KAVELL_SID_LOOKUP_H_
+
+#include <windows.h>
+
+#include <string>
+
+/// A newly built binary SID for `text` (see parseSidText), or null when the
+/// text does not convert or the SID cannot be allocated. Release it with
+/// FreeSid.
+PSID sidFromString(const std::string& text);
+
+/// Looks up the account of the SID `sidText` on `machineName` (null: the local
+/// machine). Returns 0 and fills both names, or a Win32 error code and leaves
+/// both empty: 87 when the text does not convert, 1332 when no account is
+/// mapped, the look-up's own code otherwise. Names longer than 254 characters
+/// do not fit and fail the look-up.
+unsigned long lookupSidAccount(const std::string& sidText, const char* machineName,
+                               std::string* accountName, std::string* domainName);
+
+#endif  // KAVELL_SID_LOOKUP_H_

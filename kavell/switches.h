@@ -1,0 +1,49 @@
+// The command-line decision: which scan mode, day count and user name one run
+// uses, or which help or error it prints instead. Prints nothing itself.
+#ifndef KAVELL_SWITCHES_H_
+#define KAVELL_SWITCHES_H_
+
+#include <cstdint>
+#include <string>
+
+#include "ansi_strings.h"
+
+/// The five kinds of scan; the values are the ones the program has always used.
+enum class ScanMode { List = 1, Orphaned = 2, ByAge = 3, ByUser = 4, OrphanedByAge = 5 };
+
+/// What a run does after its opening line breaks.
+enum class Action {
+  Scan,          ///< print the heading, scan once, print the closing line
+  FullHelp,      ///< print the whole help text and nothing else
+  InvalidEntry,  ///< print the invalid-entry error and the short help
+};
+
+/// The decision for one command line.
+struct Invocation {
+  bool shortHelpFirst = false;  ///< a second argument other than "/?" was given
+  Action action = Action::Scan;
+  ScanMode mode = ScanMode::List;
+  int32_t days = -1;     ///< the day count of the age modes, -1 otherwise
+  std::string userName;  ///< the first argument as typed, in ByUser only
+  std::string heading;   ///< printed before the scan
+  std::string closing;   ///< printed after the scan
+};
+
+/// The longest first argument accepted; the program has always kept a switch
+/// in a work buffer of 80 bytes.
+constexpr size_t longestArgument = 79;
+
+/// True when every byte of `text` is one of the digits 0 to 9; true for "".
+bool isAllDigits(const std::string& text);
+
+/// Reads `text` (digits only) as a decimal day count into `days`. Returns false
+/// when it is not all digits or its value does not fit a signed 32-bit number.
+/// The empty text gives 0.
+bool parseDayCount(const std::string& text, int32_t* days);
+
+/// Decides what the run does from the program's arguments (`args[0]` is the
+/// first argument after the program name; `count` of them). Only the first two
+/// are looked at.
+Invocation decideInvocation(int count, const char* const* args, const LeadBytes& lead);
+
+#endif  // KAVELL_SWITCHES_H_
