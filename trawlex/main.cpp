@@ -1,1 +1,56 @@
-int main() { return 0; }
+// Trawlex: finds, and optionally replaces, a string in the files that one or
+// more wildcards name.
+#include <io.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "file_set.h"
+#include "options.h"
+#include "progress.h"
+#include "run_totals.h"
+#include "string_prep.h"
+
+namespace {
+
+// A console shows each line as it is written; a file or pipe gets big blocks,
+// which is what makes long runs with many printed lines fast.
+void setOutputBuffering() {
+  if (!_isatty(_fileno(stdout)))
+    setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+}
+
+int32_t runWildcards(const CommandLine& commandLine, const std::string& searchText,
+                     const std::string& replaceText) {
+  int32_t total = 0;
+  for (const std::string& wildcard : commandLine.wildcards) {
+    total = addToTotal(total, processWildcard(wildcard, searchText, replaceText));
+  }
+  return total;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  setOutputBuffering();
+  std::vector<std::string> args(argv + 1, argv + argc);
+  CommandLine commandLine;
+  std::string searchText, replaceText;
+  Outcome outcome = scanCommandLine(args, runOptions, commandLine, stdout, stderr);
+  if (!outcome.endProcess) {
+    outcome = prepareStrings(commandLine, runOptions, searchText, replaceText, stdout, stderr);
+  }
+  if (outcome.endProcess) {
+    fflush(stdout);
+    return outcome.exitCode;
+  }
+  int32_t total = runWildcards(commandLine, searchText, replaceText);
+  clearProgress();
+  if (runOptions.printTotal) {
+    std::string line = totalLine(runOptions, total, commandLine) + "\n";
+    fwrite(line.data(), 1, line.size(), stdout);
+  }
+  fflush(stdout);
+  return exitCodeFor(runOptions, total);
+}
