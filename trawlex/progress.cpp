@@ -1,9 +1,44 @@
 #include "progress.h"
 
+#include <cstdio>
+
+#include "options.h"
+
 bool progressShown = false;
 
-void printProgress(const std::string&, int64_t, int64_t) {}
+std::string progressText(const std::string& text, int64_t position, int64_t size) {
+  std::string shown = text;
+  if (size != 0) {
+    double percent = static_cast<double>(position) * 100.0 / static_cast<double>(size);
+    shown += " (" + std::to_string(static_cast<int64_t>(percent)) + "%)";
+  }
+  return fitToWidth(shown, progressWidth, ' ');
+}
 
-void clearProgress() {}
+void printProgress(const std::string& text, int64_t position, int64_t size) {
+  if (!runOptions.showProgress) {
+    return;
+  }
+  std::string line = progressText(text, position, size);
+  line.push_back('\r');
+  // Whatever went to standard output before must reach it first.
+  fflush(stdout);
+  fwrite(line.data(), 1, line.size(), stderr);
+  fflush(stderr);
+  progressShown = true;
+}
 
-std::string fitToWidth(const std::string& text, size_t, char) { return text; }
+void clearProgress() {
+  if (!progressShown) {
+    return;
+  }
+  printProgress("", 0, 0);
+  progressShown = false;
+}
+
+std::string fitToWidth(const std::string& text, size_t width, char fill) {
+  if (text.size() > width) {
+    return text.substr(text.size() - width);
+  }
+  return text + std::string(width - text.size(), fill);
+}

@@ -9,12 +9,20 @@
 /// True while a progress line stands on standard error.
 extern bool progressShown;
 
-/// Writes `text`, with " (P%)" appended when `size` is not 0, fitted to 75
-/// characters and followed by a carriage return, to standard error; does
-/// nothing while `showProgress` is clear.
+/// The width of the progress line, in characters.
+constexpr size_t progressWidth = 75;
+
+/// `text`, with " (P%)" appended when `size` is not 0 (P = position * 100 /
+/// size, truncated), fitted to progressWidth characters.
+std::string progressText(const std::string& text, int64_t position, int64_t size);
+
+/// Writes progressText(text, position, size) followed by a carriage return to
+/// standard error, after flushing standard output, and sets progressShown;
+/// does nothing while `showProgress` is clear.
 void printProgress(const std::string& text, int64_t position, int64_t size);
 
-/// Blanks the progress line if one is shown; never writes otherwise.
+/// Blanks the progress line if one is shown (75 blanks and a carriage
+/// return) and clears progressShown; never writes otherwise.
 void clearProgress();
 
 /// `text` made exactly `width` characters wide: characters dropped from its

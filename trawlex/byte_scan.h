@@ -1,0 +1,30 @@
+// Fast byte scans over a buffer: occurrences of a needle, line-end bytes and
+// line counts. Each scan has a plain scalar form; where the compiler offers
+// SSE2 the same results come 16 bytes at a time.
+#ifndef TRAWLEX_BYTE_SCAN_H_
+#define TRAWLEX_BYTE_SCAN_H_
+
+#include <cstddef>
+
+/// The position of the first occurrence of the `needleSize` bytes at `needle`
+/// in `data[start, size)`, or `size` when there is none. Letters compare
+/// ignoring ASCII case when `ignoreCase` is set; every other byte compares
+/// exactly. `needleSize` must be at least 1. Never reads outside either range.
+size_t findNeedle(const char* data, size_t size, size_t start, const char* needle,
+                  size_t needleSize, bool ignoreCase);
+
+/// The same search as findNeedle, one byte at a time (the reference for the
+/// vector form, and the form used where SSE2 is missing).
+size_t findNeedleScalar(const char* data, size_t size, size_t start, const char* needle,
+                        size_t needleSize, bool ignoreCase);
+
+/// The position of the first carriage return or line feed in
+/// `data[start, size)`, or `size` when there is none.
+size_t findLineBreak(const char* data, size_t size, size_t start);
+
+/// The number of line ends in `data[0, size)`: each line feed, and each
+/// carriage return not followed by a line feed. A carriage return in the last
+/// byte counts as a line end.
+size_t countLineEnds(const char* data, size_t size);
+
+#endif  // TRAWLEX_BYTE_SCAN_H_

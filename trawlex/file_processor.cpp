@@ -1,0 +1,293 @@
+#include "file_processor.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "file_scan.h"
+#include "options.h"
+#include "path_rules.h"
+#include "progress.h"
+#include "report.h"
+
+size_t lineLengthLimit = sizeof(void*) >= 8 ? size_t{1} << 30 : size_t{1} << 28;
+
+namespace {
+
+// Large reads and writes: each call is a round trip through the platform.
+constexpr size_t blockSize = size_t{1} << 20;
+
+struct FileHandle {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+  ~FileHandle() {
+    if (handle != INVALID_HANDLE_VALUE) {
+      CloseHandle(handle);
+    }
+  }
+};
+
+std::string win32Message(DWORD code) {
+  char text[512] = "";
+  DWORD size = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                              code, 0, text, sizeof text, nullptr);
+  std::string message(text, size);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == ' ' || message.back() == '.')) {
+    message.pop_back();
+  }
+  return message.empty() ? "error " + std::to_string(code) : message;
+}
+
+void reportError(const std::string& text) {
+  clearProgress();
+  fflush(stdout);
+  fwrite(text.data(), 1, text.size(), stderr);
+  fputs("\n", stderr);
+  fflush(stderr);
+}
+
+void reportError(const std::string& text, DWORD code) {
+  reportError(text + ": " + win32Message(code) + ".");
+}
+
+std::string quoted(const std::string& path) {
+  return "\"" + path + "\"";
+}
+
+enum class ScanFailure { None, Read, Write, LineTooLong };
+
+struct ScanResult {
+  ScanFailure failure = ScanFailure::None;
+  DWORD code = 0;
+};
+
+bool writeAll(HANDLE output, const std::string& bytes) {
+  DWORD written = 0;
+  return WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+void showReadProgress(const FileScan& scan, HANDLE input, DWORD& lastTick, int64_t& fileSize) {
+  if (!runOptions.showProgress || GetTickCount() - lastTick <= 1000) {
+    return;
+  }
+  lastTick = GetTickCount();
+  // The size is asked for only here: most files are read before a second passes.
+  LARGE_INTEGER size;
+  if (fileSize < 0 && GetFileSizeEx(input, &size)) {
+    fileSize = size.QuadPart;
+  }
+  printProgress(scan.path, scan.inputOffset, fileSize > 0 ? fileSize : 0);
+}
+
+// Makes room for one more block after the `kept` bytes of an unfinished line.
+bool makeRoom(std::vector<char>& buffer, size_t kept) {
+  if (kept > lineLengthLimit) {
+    return false;
+  }
+  if (buffer.size() < kept + blockSize) {
+    buffer.resize(std::max(kept + blockSize, 2 * blockSize));
+  }
+  return true;
+}
+
+// Feeds the whole input through the scan, in blocks, writing the rewritten
+// bytes to `output` when there is one.
+ScanResult scanInput(HANDLE input, FileScan& scan, HANDLE output) {
+  // One buffer serves every file of the run: allocating per file costs more
+  // than reading a small file.
+  static std::vector<char> buffer;
+  size_t kept = 0;
+  DWORD lastTick = GetTickCount();
+  int64_t fileSize = -1;
+  for (bool final = false; !final;) {
+    showReadProgress(scan, input, lastTick, fileSize);
+    if (!makeRoom(buffer, kept)) {
+      return {ScanFailure::LineTooLong, 0};
+    }
+    DWORD got = 0;
+    if (!ReadFile(input, buffer.data() + kept, static_cast<DWORD>(blockSize), &got, nullptr)) {
+      return {ScanFailure::Read, GetLastError()};
+    }
+    // A short read from a disk file means its end has been reached.
+    final = got < blockSize;
+    size_t filled = kept + got;
+    size_t used = scanWindow(scan, std::string_view(buffer.data(), filled), final);
+    kept = filled - used;
+    std::copy(buffer.begin() + static_cast<ptrdiff_t>(used),
+              buffer.begin() + static_cast<ptrdiff_t>(filled), buffer.begin());
+    if (output != INVALID_HANDLE_VALUE && (final || scan.output.size() >= blockSize)) {
+      if (!writeAll(output, scan.output)) {
+        return {ScanFailure::Write, GetLastError()};
+      }
+      takeOutput(scan);
+    }
+  }
+  return {};
+}
+
+// Reports a failed scan; true when there was one.
+bool reportScanFailure(const ScanResult& result, const std::string& path) {
+  switch (result.failure) {
+    case ScanFailure::None:
+      return false;
+    case ScanFailure::Read:
+      reportError("Error reading " + quoted(path), result.code);
+      break;
+    case ScanFailure::Write:
+      reportError("Error writing " + quoted(path), result.code);
+      break;
+    case ScanFailure::LineTooLong:
+      reportError("Error reading " + quoted(path) + ": a line is too long to hold in memory.");
+      break;
+  }
+  return true;
+}
+
+void printFileSummary(const std::string& path, int32_t matchCount) {
+  if (matchCount <= 0 || !runOptions.printGroups) {
+    return;
+  }
+  clearProgress();
+  std::string text =
+      ">> Within " + path + ": " + std::to_string(matchCount) + " " + pluralNoun() + "\n";
+  if (runOptions.printMatches) {
+    text += "\n";
+  }
+  fwrite(text.data(), 1, text.size(), stdout);
+}
+
+// Creates a new, empty temporary file beside `path`.
+HANDLE createTemporary(const std::string& path, std::string& temporaryName) {
+  static uint32_t serial = 0;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporaryName = temporaryNameFor(path, GetCurrentProcessId(), ++serial);
+    HANDLE handle = CreateFileA(temporaryName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+      return handle;
+    }
+  }
+  return INVALID_HANDLE_VALUE;
+}
+
+// Puts the temporary file in the place of `path` in one step. ReplaceFileA
+// keeps the original's attributes, security and creation time; a plain
+// rename serves where it cannot, unless the original is locked or
+// protected, which a rename must not override either.
+DWORD putInPlace(const std::string& path, const std::string& temporaryName) {
+  if (ReplaceFileA(path.c_str(), temporaryName.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                   nullptr, nullptr)) {
+    return 0;
+  }
+  DWORD code = GetLastError();
+  if (code == ERROR_UNABLE_TO_REMOVE_REPLACED || code == ERROR_SHARING_VIOLATION ||
+      code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED) {
+    return code;
+  }
+  if (MoveFileExA(temporaryName.c_str(), path.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return 0;
+  }
+  return GetLastError();
+}
+
+// Closes the temporary file and puts it in place (after the backup, with
+// "-k"); returns false, having reported why, when the original stays as it was.
+bool commitRewrite(const std::string& path, FileHandle& temporary,
+                   const std::string& temporaryName) {
+  HANDLE handle = temporary.handle;
+  temporary.handle = INVALID_HANDLE_VALUE;
+  if (!CloseHandle(handle)) {
+    reportError("Error writing " + quoted(path), GetLastError());
+    return false;
+  }
+  if (runOptions.backups) {
+    std::string backup = path + ".bak";
+    if (!CopyFileA(path.c_str(), backup.c_str(), FALSE)) {
+      reportError("Error creating backup " + quoted(backup), GetLastError());
+      return false;
+    }
+  }
+  DWORD code = putInPlace(path, temporaryName);
+  if (code != 0) {
+    reportError("Error replacing " + quoted(path), code);
+    return false;
+  }
+  return true;
+}
+
+bool isReadOnly(HANDLE input) {
+  BY_HANDLE_FILE_INFORMATION information;
+  return GetFileInformationByHandle(input, &information) &&
+         (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+// A read-only file is never rewritten. Counting its occurrences quietly tells
+// whether it would have been, and so whether to say so.
+int32_t refuseReadOnly(HANDLE input, FileScan& scan) {
+  scan.quiet = true;
+  ScanResult result = scanInput(input, scan, INVALID_HANDLE_VALUE);
+  if (!reportScanFailure(result, scan.path) && scan.matchCount > 0) {
+    reportError("Error replacing " + quoted(scan.path) + ": the file is read-only.");
+  }
+  return 0;
+}
+
+int32_t replaceInFile(FileHandle& input, FileScan& scan) {
+  const std::string& path = scan.path;
+  if (isReadOnly(input.handle)) {
+    return refuseReadOnly(input.handle, scan);
+  }
+  std::string temporaryName;
+  FileHandle temporary;
+  temporary.handle = createTemporary(path, temporaryName);
+  if (temporary.handle == INVALID_HANDLE_VALUE) {
+    reportError("Error opening " + quoted(temporaryName) + " for output.");
+    return 0;
+  }
+  ScanResult result = scanInput(input.handle, scan, temporary.handle);
+  // The original must be closed before it can be replaced.
+  CloseHandle(input.handle);
+  input.handle = INVALID_HANDLE_VALUE;
+  bool kept = !reportScanFailure(result, path) && scan.matchCount > 0 &&
+              commitRewrite(path, temporary, temporaryName);
+  if (temporary.handle != INVALID_HANDLE_VALUE) {
+    CloseHandle(temporary.handle);
+    temporary.handle = INVALID_HANDLE_VALUE;
+  }
+  if (!kept) {
+    DeleteFileA(temporaryName.c_str());
+    return 0;
+  }
+  return scan.matchCount;
+}
+
+}  // namespace
+
+int32_t processFile(const std::string& path, const std::string& searchText,
+                    const std::string& replaceText) {
+  printProgress(path, 0, 0);
+  FileHandle input;
+  // While replacing, nobody else may write the file between the read and the
+  // replacement.
+  DWORD share = runOptions.replace ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
+  input.handle = CreateFileA(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (input.handle == INVALID_HANDLE_VALUE) {
+    reportError("Error opening " + quoted(path) + " for input.");
+    return 0;
+  }
+  static FileScan scan;
+  startFileScan(scan, path, searchText, replaceText);
+  int32_t matchCount = 0;
+  if (runOptions.replace) {
+    matchCount = replaceInFile(input, scan);
+  } else if (!reportScanFailure(scanInput(input.handle, scan, INVALID_HANDLE_VALUE), path)) {
+    matchCount = scan.matchCount;
+  }
+  printFileSummary(path, matchCount);
+  return matchCount;
+}

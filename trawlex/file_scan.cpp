@@ -1,0 +1,216 @@
+#include "file_scan.h"
+
+#include "byte_scan.h"
+#include "matcher.h"
+#include "options.h"
+#include "progress.h"
+#include "report.h"
+
+namespace {
+
+bool dumpsShown(const FileScan& scan) {
+  return !scan.quiet && runOptions.printMatches && runOptions.binary;
+}
+
+void dumpOccurrence(const FileScan& scan, int64_t offset) {
+  if (dumpsShown(scan)) {
+    clearProgress();
+    printMatchBytes(offset,
+                    runOptions.replace ? *scan.replaceText : std::string_view(*scan.searchText));
+  }
+}
+
+// The occurrences of one line in find mode; returns how many there are.
+int32_t countOccurrences(const FileScan& scan, std::string_view line, size_t first,
+                         int64_t lineStart) {
+  const std::string& search = *scan.searchText;
+  int32_t count = 0;
+  for (size_t p = first; p != notFound; p = findFrom(line, search, p + search.size())) {
+    dumpOccurrence(scan, lineStart + static_cast<int64_t>(p));
+    ++count;
+  }
+  return count;
+}
+
+// The occurrences of one line in replace mode, replaced into scan.line; the
+// scan resumes after each replacement, so it never searches its own output.
+int32_t replaceOccurrences(FileScan& scan, std::string_view line, size_t first) {
+  const std::string& search = *scan.searchText;
+  const std::string& replacement = *scan.replaceText;
+  int64_t outputStart = scan.outputTaken + static_cast<int64_t>(scan.output.size());
+  scan.line.assign(line);
+  int32_t count = 0;
+  for (size_t p = first; p != notFound; p = findFrom(scan.line, search, p + replacement.size())) {
+    dumpOccurrence(scan, outputStart + static_cast<int64_t>(p));
+    replaceAt(scan.line, p, search.size(), replacement);
+    ++count;
+  }
+  return count;
+}
+
+// Under wholeLine: 1 if the line equals the search string (replaced whole in
+// replace mode), else 0.
+int32_t matchWholeLine(FileScan& scan, std::string_view line, int64_t lineStart) {
+  if (!lineEquals(line, *scan.searchText)) {
+    return 0;
+  }
+  if (runOptions.replace) {
+    int64_t outputStart = scan.outputTaken + static_cast<int64_t>(scan.output.size());
+    dumpOccurrence(scan, outputStart);
+    scan.line.assign(line);
+    replaceAt(scan.line, 0, line.size(), *scan.replaceText);
+  } else if (!runOptions.invert) {
+    dumpOccurrence(scan, lineStart);
+  }
+  return 1;
+}
+
+int32_t matchLine(FileScan& scan, std::string_view line, int64_t lineStart) {
+  if (runOptions.wholeLine) {
+    return matchWholeLine(scan, line, lineStart);
+  }
+  // An empty search string would be found again and again at the same place.
+  if (scan.searchText->empty()) {
+    return 0;
+  }
+  size_t first = findFrom(line, *scan.searchText, 0);
+  if (first == notFound) {
+    return 0;
+  }
+  if (runOptions.replace) {
+    return replaceOccurrences(scan, line, first);
+  }
+  if (runOptions.invert) {
+    return 1;
+  }
+  return countOccurrences(scan, line, first, lineStart);
+}
+
+void reportCountedLine(const FileScan& scan, std::string_view original, std::string_view current,
+                       int64_t lineStart) {
+  if (scan.quiet) {
+    return;
+  }
+  clearProgress();
+  if (runOptions.replace && runOptions.printBoth) {
+    printMatchLine("Original", original, scan.path, scan.lineNumber);
+    printMatchLine("REPLACED", current, scan.path, scan.lineNumber);
+  } else {
+    printMatchLine(nullptr, current, scan.path, scan.lineNumber);
+  }
+  // Under invert a counted line holds no occurrence to dump: it is dumped whole.
+  if (runOptions.invert && dumpsShown(scan)) {
+    printMatchBytes(lineStart, current);
+  }
+}
+
+void processLine(FileScan& scan, std::string_view line, int64_t lineStart) {
+  ++scan.lineNumber;
+  int32_t found = matchLine(scan, line, lineStart);
+  bool rewritten = runOptions.replace && found > 0;
+  int32_t lineCount = runOptions.invert ? (found > 0 ? 0 : 1) : found;
+  if (lineCount > 0) {
+    scan.matchCount += lineCount;
+    reportCountedLine(scan, line, rewritten ? std::string_view(scan.line) : line, lineStart);
+  }
+  if (runOptions.replace) {
+    scan.output.append(rewritten ? std::string_view(scan.line) : line);
+  }
+}
+
+// The end of the last line in `window` whose terminator is known: a carriage
+// return in the last byte may yet be followed by a line feed.
+size_t completeLinesEnd(std::string_view window, bool final) {
+  if (final || window.empty() || window.back() == '\n') {
+    return window.size();
+  }
+  for (size_t i = window.size() - 1; i > 0; --i) {
+    if (window[i - 1] == '\r' || window[i - 1] == '\n') {
+      return i;
+    }
+  }
+  return 0;
+}
+
+size_t lineStartBefore(std::string_view window, size_t position, size_t floor) {
+  while (position > floor && window[position - 1] != '\r' && window[position - 1] != '\n') {
+    --position;
+  }
+  return position;
+}
+
+// Only lines that hold an occurrence can count, print or change, and no
+// occurrence spans a line end, so the search runs over the whole window and
+// the lines are found around the occurrences.
+size_t leapWindow(FileScan& scan, std::string_view window, bool final) {
+  const std::string& search = *scan.searchText;
+  size_t limit = completeLinesEnd(window, final);
+  size_t position = 0;
+  while (position < limit) {
+    size_t hit = findNeedle(window.data(), limit, position, search.data(), search.size(),
+                            runOptions.ignoreCase);
+    if (hit == limit) {
+      break;
+    }
+    size_t lineStart = lineStartBefore(window, hit, position);
+    if (scan.countSkippedLines) {
+      scan.lineNumber += countLineEnds(window.data() + position, lineStart - position);
+    }
+    if (runOptions.replace) {
+      scan.output.append(window.substr(position, lineStart - position));
+    }
+    LineInput input{window.substr(0, limit), lineStart, true};
+    std::string_view line;
+    readLine(input, line);
+    processLine(scan, line, scan.inputOffset + static_cast<int64_t>(lineStart));
+    position = input.position;
+  }
+  if (scan.countSkippedLines) {
+    scan.lineNumber += countLineEnds(window.data() + position, limit - position);
+  }
+  if (runOptions.replace) {
+    scan.output.append(window.substr(position, limit - position));
+  }
+  scan.inputOffset += static_cast<int64_t>(limit);
+  return limit;
+}
+
+}  // namespace
+
+void startFileScan(FileScan& scan, const std::string& path, const std::string& searchText,
+                   const std::string& replaceText) {
+  scan.path = path;
+  scan.searchText = &searchText;
+  scan.replaceText = &replaceText;
+  scan.quiet = false;
+  scan.matchCount = 0;
+  scan.lineNumber = 0;
+  scan.inputOffset = 0;
+  scan.output.clear();
+  scan.outputTaken = 0;
+  // A line without an occurrence counts only under invert, can equal the
+  // search string only under wholeLine, and an occurrence lies within one
+  // line only when the search string holds no line-end byte.
+  scan.leapToOccurrences = !runOptions.invert && !runOptions.wholeLine && !searchText.empty() &&
+                           searchText.find_first_of("\r\n") == std::string::npos;
+  scan.countSkippedLines =
+      runOptions.printMatches && runOptions.printLineNumbers && !runOptions.binary;
+}
+
+size_t scanWindow(FileScan& scan, std::string_view window, bool final) {
+  if (scan.leapToOccurrences) {
+    return leapWindow(scan, window, final);
+  }
+  LineInput input{window, 0, final};
+  std::string_view line;
+  while (readLine(input, line)) {
+    processLine(scan, line, scan.inputOffset + static_cast<int64_t>(input.position - line.size()));
+  }
+  scan.inputOffset += static_cast<int64_t>(input.position);
+  return input.position;
+}
+
+void takeOutput(FileScan& scan) {
+  scan.outputTaken += static_cast<int64_t>(scan.output.size());
+  scan.output.clear();
+}

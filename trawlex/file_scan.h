@@ -1,0 +1,50 @@
+// The scan of one file's bytes: lines read, matched, counted, printed and, in
+// replace mode, rewritten into an output buffer. It is fed the file in
+// windows of any size and knows nothing of where the bytes come from, so the
+// same scan runs on the real file and in the tests.
+#ifndef TRAWLEX_FILE_SCAN_H_
+#define TRAWLEX_FILE_SCAN_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+/// The working state of one file's scan. Fill it with startFileScan.
+struct FileScan {
+  std::string path;
+  const std::string* searchText = nullptr;
+  const std::string* replaceText = nullptr;
+  /// No printing, dumping or progress clearing: a count-only pass.
+  bool quiet = false;
+  /// Lines without an occurrence need no attention of their own (see
+  /// startFileScan), so the scan leaps from occurrence to occurrence.
+  bool leapToOccurrences = false;
+  /// Line numbers are printed, so lines skipped by a leap are counted.
+  bool countSkippedLines = false;
+  int32_t matchCount = 0;
+  int64_t lineNumber = 0;
+  /// The file offset of the next window's first byte.
+  int64_t inputOffset = 0;
+  /// Replace mode: the rewritten bytes not yet taken by the caller, and the
+  /// number of rewritten bytes taken before them.
+  std::string output;
+  int64_t outputTaken = 0;
+  /// Scratch line reused from line to line.
+  std::string line;
+};
+
+/// Prepares `scan` for a file at `path`. The strings must outlive the scan.
+void startFileScan(FileScan& scan, const std::string& path, const std::string& searchText,
+                   const std::string& replaceText);
+
+/// Processes every complete line at the start of `window` (the bytes of the
+/// file from scan.inputOffset on; `final` when they reach the end of the
+/// file) and returns how many bytes those lines take. The caller keeps the
+/// rest and offers it again, with more bytes after it, in the next window.
+/// With `final` every byte is consumed.
+size_t scanWindow(FileScan& scan, std::string_view window, bool final);
+
+/// Marks the output buffer as taken (written by the caller) and empties it.
+void takeOutput(FileScan& scan);
+
+#endif  // TRAWLEX_FILE_SCAN_H_

@@ -1,0 +1,36 @@
+// Match reporting on standard output: matching lines in readable form, byte
+// dumps of matches in binary mode, and the noun the summaries count in.
+#ifndef TRAWLEX_REPORT_H_
+#define TRAWLEX_REPORT_H_
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+/// "replacement(s)" when replacing, "match(es)" otherwise, whatever the count.
+const char* pluralNoun();
+
+/// The readable form of a line, without a line end: NUL bytes dropped; bell,
+/// tab, line feed and carriage return shown as "."; every other byte as is.
+std::string lineTextOf(std::string_view line);
+
+/// Writes lineTextOf(line) and a line end to standard output.
+void printLineText(std::string_view line);
+
+/// Prints one matching line: nothing unless `printMatches` is set and `binary`
+/// clear; else `label` and ": " (when `label` is not null), the path under
+/// `printFileNames`, "(N): " under `printLineNumbers`, and the line's text.
+void printMatchLine(const char* label, std::string_view line, const std::string& path,
+                    int64_t lineNumber);
+
+/// The dump of `bytes` whose first byte stands at `offset`: rows of 16 bytes,
+/// each "OFFSET : " (at least 8 lower-case hex digits), the bytes in hex
+/// padded to 16 columns, two blanks and the bytes with NUL, bell, tab, line
+/// feed and carriage return shown as "."; then one empty line. Every line ends
+/// with "\n".
+std::string dumpText(int64_t offset, std::string_view bytes);
+
+/// Writes dumpText(offset, bytes) to standard output.
+void printMatchBytes(int64_t offset, std::string_view bytes);
+
+#endif  // TRAWLEX_REPORT_H_
