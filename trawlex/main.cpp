@@ -12,6 +12,12 @@
 #include "run_totals.h"
 #include "string_prep.h"
 
+// Wildcards reach main as typed: the file-set walk expands them itself, so
+// the C runtime must not do it first.
+extern "C" {
+int _dowildcard = 0;
+}
+
 namespace {
 
 // A console shows each line as it is written; a file or pipe gets big blocks,

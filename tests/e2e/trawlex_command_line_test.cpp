@@ -152,6 +152,14 @@ TEST_F(TrawlexCommandLine, OptionsAfterTheSearchStringArePositional) {
             0);
 }
 
+TEST_F(TrawlexCommandLine, WildcardsArriveAsTyped) {
+  // Were the runtime to expand "*.txt", the replacement would read "a.txt".
+  writeFile(folder + "\\a.txt", "foo\n");
+  expectRun({"-r", "foo", "*.txt"}, ">> Total: 0 instance(s) of \"foo\" replaced with \"*.txt\".\n",
+            "", 0);
+  EXPECT_EQ(readFile(folder + "\\a.txt"), "foo\n");
+}
+
 TEST_F(TrawlexCommandLine, EmptySearchArgumentIsRefused) {
   expectRun({""}, "", "Empty search string argument.\n", 1);
   expectRun({"-i", "", "-r"}, "", "Empty search string argument.\n", 1);
