@@ -308,4 +308,29 @@ TEST_F(TrawlexCommandLine, EveryLetterIsAcceptedInEitherCaseAndPrefix) {
             ">> Total: 0 line(s) of \"foo\" found.\n", "", 0);
 }
 
+// The prepared strings at work on a file: "-m -z" prints only the matches.
+TEST_F(TrawlexCommandLine, ExpandedEscapesSwitchToByteDumps) {
+  writeFile(folder + "\\a.txt", "xa\tbx\nab\n");
+  expectRun({"-m", "-z", "a\\tb", "a.txt"},
+            "00000001 : 61 09 62 " + std::string(13 * 3, ' ') + "  a.b\n\n", "", 0);
+}
+
+TEST_F(TrawlexCommandLine, EscapeInReplacementAloneSwitchesToByteDumps) {
+  writeFile(folder + "\\a.txt", "ab\n");
+  expectRun({"-r", "-m", "-z", "ab", "c\\\\d", "a.txt"},
+            "00000000 : 63 5c 64 " + std::string(13 * 3, ' ') + "  c\\d\n\n", "", 0);
+  EXPECT_EQ(readFile(folder + "\\a.txt"), "c\\d\n");
+}
+
+TEST_F(TrawlexCommandLine, VerbatimSearchMatchesTheTypedCharacters) {
+  writeFile(folder + "\\a.txt", "a^Mb\na\rb\n");
+  expectRun({"-v", "-m", "-z", "a^Mb", "a.txt"}, verbatimNotice + "a^Mb.\n"s, "", 0);
+}
+
+TEST_F(TrawlexCommandLine, UnicodeSearchMatchesWideTextAndPrintsLines) {
+  writeFile(folder + "\\w.txt", "a\0b\0\r\0\n\0"s);
+  // Lines end at the byte level: the wide carriage return ends the first line.
+  expectRun({"-u", "-m", "-z", "ab", "w.txt"}, "ab.\n", "", 0);
+}
+
 }  // namespace
