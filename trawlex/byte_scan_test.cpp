@@ -1,0 +1,104 @@
+#include "byte_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+namespace {
+
+// The plain definitions the scans must agree with.
+bool agrees(char a, char b, bool ignoreCase) {
+  auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
+  return a == b || (ignoreCase && fold(a) == fold(b));
+}
+
+size_t naiveFind(const std::string& data, size_t start, const std::string& needle,
+                 bool ignoreCase) {
+  for (size_t p = start; p + needle.size() <= data.size(); ++p) {
+    size_t i = 0;
+    while (i < needle.size() && agrees(data[p + i], needle[i], ignoreCase)) {
+      ++i;
+    }
+    if (i == needle.size()) {
+      return p;
+    }
+  }
+  return data.size();
+}
+
+size_t naiveLineEnds(const std::string& data) {
+  size_t count = 0;
+  for (size_t i = 0; i < data.size(); ++i) {
+    count += data[i] == '\n' || (data[i] == '\r' && (i + 1 == data.size() || data[i + 1] != '\n'));
+  }
+  return count;
+}
+
+std::string randomBytes(std::mt19937& random, size_t size, const std::string& alphabet) {
+  std::string bytes;
+  for (size_t i = 0; i < size; ++i) {
+    bytes.push_back(alphabet[random() % alphabet.size()]);
+  }
+  return bytes;
+}
+
+const std::string alphabet("aAbB\r\n\0\xe4\xc4[{ ", 12);
+
+TEST(ByteScan, FindsLikeTheNaiveSearchInBothForms) {
+  std::mt19937 random(1234);
+  for (int round = 0; round < 4000; ++round) {
+    std::string data = randomBytes(random, random() % 80, alphabet);
+    std::string needle = randomBytes(random, 1 + random() % 4, alphabet);
+    size_t start = random() % (data.size() + 2);
+    bool ignoreCase = random() % 2;
+    size_t expected =
+        start > data.size() ? data.size() : naiveFind(data, start, needle, ignoreCase);
+    ASSERT_EQ(expected,
+              findNeedle(data.data(), data.size(), start, needle.data(), needle.size(), ignoreCase))
+        << "round " << round;
+    ASSERT_EQ(expected, findNeedleScalar(data.data(), data.size(), start, needle.data(),
+                                         needle.size(), ignoreCase))
+        << "round " << round;
+  }
+}
+
+TEST(ByteScan, FoldsOnlyAsciiLetters) {
+  std::string data("x[\xe4Z", 4);
+  EXPECT_EQ(4u, findNeedle(data.data(), data.size(), 0, "{", 1, true));
+  EXPECT_EQ(4u, findNeedle(data.data(), data.size(), 0, "\xc4", 1, true));
+  EXPECT_EQ(3u, findNeedle(data.data(), data.size(), 0, "z", 1, true));
+  EXPECT_EQ(4u, findNeedle(data.data(), data.size(), 0, "z", 1, false));
+}
+
+TEST(ByteScan, FindsAnOccurrenceThatEndsTheBufferAfterManyBlocks) {
+  std::string data(100, 'a');
+  data += "needle";
+  EXPECT_EQ(100u, findNeedle(data.data(), data.size(), 3, "needle", 6, false));
+  EXPECT_EQ(100u, findNeedle(data.data(), data.size(), 3, "NEEDLE", 6, true));
+  EXPECT_EQ(data.size() - 1, findNeedle(data.data(), data.size() - 1, 3, "needle", 6, false));
+}
+
+TEST(ByteScan, FindsLineBreaksAndCountsLineEnds) {
+  std::mt19937 random(99);
+  for (int round = 0; round < 2000; ++round) {
+    std::string data = randomBytes(random, random() % 300, std::string("ab\r\n", 4));
+    size_t start = data.empty() ? 0 : random() % data.size();
+    size_t expected = data.find_first_of("\r\n", start);
+    ASSERT_EQ(expected == std::string::npos ? data.size() : expected,
+              findLineBreak(data.data(), data.size(), start));
+    ASSERT_EQ(naiveLineEnds(data), countLineEnds(data.data(), data.size())) << "round " << round;
+  }
+}
+
+TEST(ByteScan, CountsCrLfOnceAndACrAtTheEnd) {
+  EXPECT_EQ(4u, countLineEnds("a\r\nb\nc\rd\r", 10));
+  EXPECT_EQ(0u, countLineEnds("", 0));
+  std::string manyPairs;
+  for (int i = 0; i < 5000; ++i) {
+    manyPairs += "\r\n";
+  }
+  EXPECT_EQ(5000u, countLineEnds(manyPairs.data(), manyPairs.size()));
+}
+
+}  // namespace

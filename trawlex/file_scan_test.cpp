@@ -1,0 +1,436 @@
+#include "file_scan.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "options.h"
+#include "report.h"
+
+namespace {
+
+using namespace std::string_literals;
+
+// The reference model: the plain byte-by-byte algorithms of the line reader,
+// the matcher and the per-file loop, written as simply as possible, printing
+// through the same report operations.
+namespace model {
+
+bool readLine(const std::string& input, size_t& position, std::string& line) {
+  line.clear();
+  while (position < input.size()) {
+    char byte = input[position++];
+    line += byte;
+    if (byte == '\n') {
+      return true;
+    }
+    if (byte == '\r') {
+      if (position < input.size() && input[position] == '\n') {
+        line += input[position++];
+      }
+      return true;
+    }
+  }
+  return !line.empty();
+}
+
+char fold(char byte) {
+  return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte + 32) : byte;
+}
+
+bool agree(char a, char b) {
+  return a == b || (runOptions.ignoreCase && fold(a) == fold(b));
+}
+
+bool lineEquals(const std::string& line, const std::string& search) {
+  if (line.size() != search.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (!agree(line[i], search[i])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+const size_t none = static_cast<size_t>(-1);
+
+size_t findFrom(const std::string& line, const std::string& search, size_t start) {
+  for (size_t p = start; p + search.size() <= line.size(); ++p) {
+    size_t i = 0;
+    while (i < search.size() && agree(line[p + i], search[i])) {
+      ++i;
+    }
+    if (i == search.size()) {
+      return p;
+    }
+  }
+  return none;
+}
+
+void replaceAt(std::string& line, size_t position, size_t length, std::string replacement) {
+  if (runOptions.preserveCase) {
+    bool lower = false;
+    bool upper = false;
+    for (size_t i = position; i < position + length && i < line.size(); ++i) {
+      lower = lower || (line[i] >= 'a' && line[i] <= 'z');
+      upper = upper || (line[i] >= 'A' && line[i] <= 'Z');
+    }
+    for (char& byte : replacement) {
+      if (!lower && byte >= 'a' && byte <= 'z') {
+        byte = static_cast<char>(byte - 32);
+      } else if (lower && !upper && byte >= 'A' && byte <= 'Z') {
+        byte = static_cast<char>(byte + 32);
+      }
+    }
+  }
+  line.replace(position, length, replacement);
+}
+
+struct Result {
+  int32_t count = 0;
+  std::string output;
+};
+
+Result processFile(const std::string& input, const std::string& search,
+                   const std::string& replacement) {
+  Result result;
+  bool dumps = runOptions.printMatches && runOptions.binary;
+  const std::string& dumped = runOptions.replace ? replacement : search;
+  size_t position = 0;
+  int64_t lineNumber = 0;
+  std::string line;
+  while (true) {
+    int64_t lineStart = static_cast<int64_t>(position);
+    int64_t base = runOptions.replace ? static_cast<int64_t>(result.output.size()) : lineStart;
+    if (!readLine(input, position, line)) {
+      break;
+    }
+    ++lineNumber;
+    std::string unreplaced = line;
+    int32_t lineCount = 0;
+    if (runOptions.wholeLine) {
+      if (lineEquals(line, search)) {
+        if (dumps && !runOptions.invert) {
+          printMatchBytes(base, dumped);
+        }
+        if (runOptions.replace) {
+          replaceAt(line, 0, line.size(), replacement);
+        }
+        lineCount = 1;
+      }
+    } else {
+      for (size_t p = findFrom(line, search, 0); p != none;) {
+        if (dumps && !runOptions.invert) {
+          printMatchBytes(base + static_cast<int64_t>(p), dumped);
+        }
+        if (runOptions.replace) {
+          replaceAt(line, p, search.size(), replacement);
+          p = findFrom(line, search, p + replacement.size());
+        } else {
+          p = findFrom(line, search, p + search.size());
+        }
+        ++lineCount;
+      }
+    }
+    if (runOptions.invert) {
+      lineCount = lineCount > 0 ? 0 : 1;
+    }
+    if (lineCount > 0) {
+      result.count += lineCount;
+      if (runOptions.replace && runOptions.printBoth) {
+        printMatchLine("Original", unreplaced, "f.txt", lineNumber);
+        printMatchLine("REPLACED", line, "f.txt", lineNumber);
+      } else {
+        printMatchLine(nullptr, line, "f.txt", lineNumber);
+      }
+      if (runOptions.invert && dumps) {
+        printMatchBytes(lineStart, line);
+      }
+    }
+    if (runOptions.replace) {
+      result.output += line;
+    }
+  }
+  return result;
+}
+
+}  // namespace model
+
+struct FastResult {
+  int32_t count = 0;
+  std::string output;
+  size_t leftOver = 0;
+};
+
+// Feeds `input` to the scan the way the file processor does: windows of
+// random sizes, each holding the bytes left over from the last one.
+FastResult scanInPieces(const std::string& input, const std::string& search,
+                        const std::string& replacement, std::mt19937& random, size_t maxPiece) {
+  FileScan scan;
+  startFileScan(scan, "f.txt", search, replacement);
+  FastResult result;
+  std::string window;
+  size_t given = 0;
+  bool final = false;
+  while (!final) {
+    size_t piece = std::min(input.size() - given, 1 + random() % maxPiece);
+    window += input.substr(given, piece);
+    given += piece;
+    final = given == input.size();
+    window.erase(0, scanWindow(scan, window, final));
+    result.output += scan.output;
+    takeOutput(scan);
+  }
+  result.count = scan.matchCount;
+  result.leftOver = window.size();
+  return result;
+}
+
+class FileScanTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    runOptions = RunOptions{};
+    runOptions.showProgress = false;
+  }
+  void TearDown() override { runOptions = RunOptions{}; }
+};
+
+std::string randomText(std::mt19937& random, size_t size) {
+  static const std::string alphabet("aAbB\r\n\r\n\0\xe4x ", 12);
+  std::string text;
+  for (size_t i = 0; i < size; ++i) {
+    text += alphabet[random() % alphabet.size()];
+  }
+  return text;
+}
+
+void randomOptions(std::mt19937& random) {
+  runOptions = RunOptions{};
+  runOptions.showProgress = false;
+  runOptions.replace = random() % 2;
+  runOptions.ignoreCase = random() % 2;
+  runOptions.preserveCase = random() % 3 == 0;
+  runOptions.invert = !runOptions.replace && random() % 4 == 0;
+  runOptions.wholeLine = random() % 5 == 0;
+  runOptions.binary = random() % 4 == 0;
+  runOptions.printMatches = random() % 4 != 0;
+  runOptions.printBoth = random() % 2;
+  runOptions.printLineNumbers = random() % 2;
+  runOptions.printFileNames = random() % 3 == 0;
+}
+
+std::string randomSearch(std::mt19937& random) {
+  std::string search = randomText(random, 1 + random() % 3);
+  // A search string may end with a line end, never hold one before its end.
+  search.erase(std::min(search.find_first_of("\r\n"), search.size()));
+  if (search.empty()) {
+    search = "a";
+  }
+  switch (random() % 6) {
+    case 0:
+      return search + "\n";
+    case 1:
+      return search + "\r\n";
+    case 2:
+      return search + "\r";
+    default:
+      return search;
+  }
+}
+
+// One generated case of the model comparison.
+struct Case {
+  RunOptions options;
+  std::string input;
+  std::string search;
+  std::string replacement;
+  size_t maxPiece = 1;
+};
+
+// The case that printed the first byte where two transcripts part, each case
+// having begun its part with a "#N" line.
+std::string whereTheyPart(const std::string& expected, const std::string& actual) {
+  size_t at = 0;
+  while (at < expected.size() && at < actual.size() && expected[at] == actual[at]) {
+    ++at;
+  }
+  size_t marker = expected.rfind("\n#", at);
+  return expected.substr(marker + 1, expected.find('\n', marker + 1) - marker - 1) +
+         ": expected \"" + expected.substr(at, 40) + "\" but got \"" + actual.substr(at, 40) + "\"";
+}
+
+// Runs every case through the model and through the scan, one capture for
+// all of them, and compares counts, printed text and rewritten bytes.
+void compareWithModel(const std::vector<Case>& cases, std::mt19937& random) {
+  std::vector<model::Result> expected;
+  testing::internal::CaptureStdout();
+  for (size_t i = 0; i < cases.size(); ++i) {
+    runOptions = cases[i].options;
+    printf("\n#%zu\n", i);
+    expected.push_back(model::processFile(cases[i].input, cases[i].search, cases[i].replacement));
+  }
+  std::string expectedPrinted = testing::internal::GetCapturedStdout();
+  std::vector<FastResult> actual;
+  testing::internal::CaptureStdout();
+  for (size_t i = 0; i < cases.size(); ++i) {
+    runOptions = cases[i].options;
+    printf("\n#%zu\n", i);
+    actual.push_back(scanInPieces(cases[i].input, cases[i].search, cases[i].replacement, random,
+                                  cases[i].maxPiece));
+  }
+  std::string actualPrinted = testing::internal::GetCapturedStdout();
+  for (size_t i = 0; i < cases.size(); ++i) {
+    ASSERT_EQ(expected[i].count, actual[i].count) << "case " << i;
+    ASSERT_EQ(cases[i].options.replace ? expected[i].output : "", actual[i].output) << "case " << i;
+    ASSERT_EQ(0u, actual[i].leftOver) << "case " << i;
+  }
+  ASSERT_TRUE(expectedPrinted == actualPrinted) << whereTheyPart(expectedPrinted, actualPrinted);
+}
+
+TEST_F(FileScanTest, AgreesWithTheReferenceModelOnGeneratedFiles) {
+  std::mt19937 random(20261207);
+  std::vector<Case> cases;
+  for (int round = 0; round < 6000; ++round) {
+    Case generated;
+    randomOptions(random);
+    generated.options = runOptions;
+    generated.input = randomText(random, random() % 70);
+    generated.search = randomSearch(random);
+    generated.replacement = randomText(random, random() % 5);
+    generated.maxPiece = 1 + random() % 20;
+    cases.push_back(generated);
+  }
+  compareWithModel(cases, random);
+}
+
+TEST_F(FileScanTest, AgreesWithTheReferenceModelOnLongLinesOfWords) {
+  // Longer inputs exercise the vector scans and the leaps between lines.
+  std::mt19937 random(7);
+  const char* words[] = {"alpha", "Beta", "GAMMA", "delta", "foo", "FOO", "\r\n", "\n", " "};
+  std::vector<Case> cases;
+  for (int round = 0; round < 300; ++round) {
+    Case generated;
+    randomOptions(random);
+    runOptions.wholeLine = false;
+    generated.options = runOptions;
+    for (size_t n = random() % 400; n > 0; --n) {
+      generated.input += words[random() % 9];
+    }
+    generated.search = random() % 2 ? "foo" : "a";
+    generated.replacement = random() % 2 ? "Bar" : "";
+    generated.maxPiece = 1 + random() % 300;
+    cases.push_back(generated);
+  }
+  compareWithModel(cases, random);
+}
+
+struct Scanned {
+  int32_t count;
+  std::string printed;
+  std::string output;
+};
+
+Scanned scanWhole(const std::string& input, const std::string& search,
+                  const std::string& replacement) {
+  FileScan scan;
+  startFileScan(scan, ".\\f.txt", search, replacement);
+  testing::internal::CaptureStdout();
+  size_t used = scanWindow(scan, input, true);
+  std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_EQ(input.size(), used);
+  return {scan.matchCount, printed, scan.output};
+}
+
+TEST_F(FileScanTest, ReplacementsAreNeverSearchedAgain) {
+  runOptions.replace = true;
+  Scanned scanned = scanWhole("abab", "ab", "abab");
+  EXPECT_EQ(2, scanned.count);
+  EXPECT_EQ("abababab", scanned.output);
+  EXPECT_EQ("abababab\n", scanned.printed);
+}
+
+TEST_F(FileScanTest, OccurrencesDoNotOverlap) {
+  EXPECT_EQ(2, scanWhole("aaaa", "aa", "aa").count);
+}
+
+TEST_F(FileScanTest, LineEndsAndNulBytesAreWrittenBackInPlace) {
+  runOptions.replace = true;
+  std::string input = "one\r\ntwo\nthree\r\0four"s;
+  Scanned scanned = scanWhole(input, "o", "0");
+  EXPECT_EQ(3, scanned.count);
+  EXPECT_EQ("0ne\r\ntw0\nthree\r\0f0ur"s, scanned.output);
+}
+
+TEST_F(FileScanTest, InvertCountsLinesWithoutTheString) {
+  runOptions.invert = true;
+  runOptions.printLineNumbers = true;
+  Scanned scanned = scanWhole("a\nxyz\nb\n", "xyz", "xyz");
+  EXPECT_EQ(2, scanned.count);
+  EXPECT_EQ("(1): a.\n(3): b.\n", scanned.printed);
+  EXPECT_EQ(0, scanWhole("", "xyz", "xyz").count);
+}
+
+TEST_F(FileScanTest, InvertInBinaryModeDumpsEachCountedLineWhole) {
+  runOptions.invert = true;
+  runOptions.binary = true;
+  Scanned scanned = scanWhole("xyz\nab\n", "xyz", "xyz");
+  EXPECT_EQ(1, scanned.count);
+  EXPECT_EQ(dumpText(4, "ab\n"), scanned.printed);
+}
+
+TEST_F(FileScanTest, WholeLineMatchesWithTheTerminatorAndReplacesIt) {
+  runOptions.wholeLine = true;
+  runOptions.replace = true;
+  Scanned scanned = scanWhole("abc\nabc\r\nabc", "abc\n", "X");
+  EXPECT_EQ(1, scanned.count);
+  EXPECT_EQ("Xabc\r\nabc", scanned.output);
+  EXPECT_EQ(1, scanWhole("abc\nabc\r\nabc", "abc", "Y").count);
+}
+
+TEST_F(FileScanTest, DumpOffsetsAreInputPositionsWhenFindingAndOutputPositionsWhenReplacing) {
+  runOptions.binary = true;
+  EXPECT_EQ(dumpText(3, "ab") + dumpText(8, "ab"), scanWhole("xx\nab\n\nxab", "ab", "ab").printed);
+  runOptions.replace = true;
+  EXPECT_EQ(dumpText(3, "LONG") + dumpText(10, "LONG"),
+            scanWhole("xx\nab\n\nxab", "ab", "LONG").printed);
+}
+
+TEST_F(FileScanTest, LineNumbersCountLinesSkippedBetweenWindows) {
+  runOptions.printLineNumbers = true;
+  std::string input;
+  for (int i = 1; i <= 3000; ++i) {
+    input += i % 1000 == 0 ? "hit\r\n" : (i % 2 ? "x\r" : "y\n");
+  }
+  std::mt19937 random(5);
+  testing::internal::CaptureStdout();
+  FastResult result = scanInPieces(input, "hit", "hit", random, 700);
+  EXPECT_EQ("(1000): hit..\n(2000): hit..\n(3000): hit..\n",
+            testing::internal::GetCapturedStdout());
+  EXPECT_EQ(3, result.count);
+}
+
+TEST_F(FileScanTest, QuietScanCountsWithoutPrinting) {
+  FileScan scan;
+  std::string search = "a";
+  startFileScan(scan, "f", search, search);
+  scan.quiet = true;
+  runOptions.binary = true;
+  testing::internal::CaptureStdout();
+  scanWindow(scan, "a\na", true);
+  EXPECT_EQ("", testing::internal::GetCapturedStdout());
+  EXPECT_EQ(2, scan.matchCount);
+}
+
+TEST_F(FileScanTest, AnEmptySearchStringFindsNothing) {
+  runOptions.replace = true;
+  Scanned scanned = scanWhole("abc\n", "", "x");
+  EXPECT_EQ(0, scanned.count);
+  EXPECT_EQ("abc\n", scanned.output);
+}
+
+}  // namespace
