@@ -159,11 +159,15 @@ void printFileSummary(const std::string& path, int32_t matchCount) {
   fwrite(text.data(), 1, text.size(), stdout);
 }
 
+uint32_t nextSerial() {
+  static uint32_t serial = 0;
+  return ++serial;
+}
+
 // Creates a new, empty temporary file beside `path`.
 HANDLE createTemporary(const std::string& path, std::string& temporaryName) {
-  static uint32_t serial = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temporaryName = temporaryNameFor(path, GetCurrentProcessId(), ++serial);
+    temporaryName = temporaryNameFor(path, GetCurrentProcessId(), nextSerial());
     HANDLE handle = CreateFileA(temporaryName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
@@ -173,18 +177,31 @@ HANDLE createTemporary(const std::string& path, std::string& temporaryName) {
   return INVALID_HANDLE_VALUE;
 }
 
+bool isLockedOrProtected(DWORD code) {
+  return code == ERROR_UNABLE_TO_REMOVE_REPLACED || code == ERROR_SHARING_VIOLATION ||
+         code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED;
+}
+
 // Puts the temporary file in the place of `path` in one step. ReplaceFileA
-// keeps the original's attributes, security and creation time; a plain
-// rename serves where it cannot, unless the original is locked or
-// protected, which a rename must not override either.
+// keeps the original's security and creation time; a plain rename serves
+// where it cannot, unless the original is locked or protected, which a
+// rename must not override either. ReplaceFileA is given a backup name of
+// our own: without one, some implementations park the original under a name
+// of their own choosing and leave that file behind when they fail.
 DWORD putInPlace(const std::string& path, const std::string& temporaryName) {
-  if (ReplaceFileA(path.c_str(), temporaryName.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                   nullptr, nullptr)) {
+  std::string parked = temporaryNameFor(path, GetCurrentProcessId(), nextSerial());
+  if (ReplaceFileA(path.c_str(), temporaryName.c_str(), parked.c_str(),
+                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+    DeleteFileA(parked.c_str());
     return 0;
   }
   DWORD code = GetLastError();
-  if (code == ERROR_UNABLE_TO_REMOVE_REPLACED || code == ERROR_SHARING_VIOLATION ||
-      code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED) {
+  if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
+    // The original was parked but the new file could not take its name.
+    MoveFileExA(parked.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    return code;
+  }
+  if (isLockedOrProtected(code)) {
     return code;
   }
   if (MoveFileExA(temporaryName.c_str(), path.c_str(),
@@ -194,10 +211,17 @@ DWORD putInPlace(const std::string& path, const std::string& temporaryName) {
   return GetLastError();
 }
 
+// The attributes that a rewritten file takes over from its original.
+void restoreAttributes(const std::string& path, DWORD attributes) {
+  DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                             FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+  SetFileAttributesA(path.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
+}
+
 // Closes the temporary file and puts it in place (after the backup, with
 // "-k"); returns false, having reported why, when the original stays as it was.
-bool commitRewrite(const std::string& path, FileHandle& temporary,
-                   const std::string& temporaryName) {
+bool commitRewrite(const std::string& path, FileHandle& temporary, const std::string& temporaryName,
+                   DWORD attributes) {
   HANDLE handle = temporary.handle;
   temporary.handle = INVALID_HANDLE_VALUE;
   if (!CloseHandle(handle)) {
@@ -216,13 +240,13 @@ bool commitRewrite(const std::string& path, FileHandle& temporary,
     reportError("Error replacing " + quoted(path), code);
     return false;
   }
+  restoreAttributes(path, attributes);
   return true;
 }
 
-bool isReadOnly(HANDLE input) {
+DWORD attributesOf(HANDLE input) {
   BY_HANDLE_FILE_INFORMATION information;
-  return GetFileInformationByHandle(input, &information) &&
-         (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+  return GetFileInformationByHandle(input, &information) ? information.dwFileAttributes : 0;
 }
 
 // A read-only file is never rewritten. Counting its occurrences quietly tells
@@ -238,7 +262,8 @@ int32_t refuseReadOnly(HANDLE input, FileScan& scan) {
 
 int32_t replaceInFile(FileHandle& input, FileScan& scan) {
   const std::string& path = scan.path;
-  if (isReadOnly(input.handle)) {
+  DWORD attributes = attributesOf(input.handle);
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     return refuseReadOnly(input.handle, scan);
   }
   std::string temporaryName;
@@ -253,7 +278,7 @@ int32_t replaceInFile(FileHandle& input, FileScan& scan) {
   CloseHandle(input.handle);
   input.handle = INVALID_HANDLE_VALUE;
   bool kept = !reportScanFailure(result, path) && scan.matchCount > 0 &&
-              commitRewrite(path, temporary, temporaryName);
+              commitRewrite(path, temporary, temporaryName, attributes);
   if (temporary.handle != INVALID_HANDLE_VALUE) {
     CloseHandle(temporary.handle);
     temporary.handle = INVALID_HANDLE_VALUE;
