@@ -6,48 +6,48 @@ namespace {
 
 using Flag = bool RunOptions::*;
 
-// One option letter: the fields it sets to `value`, whether it is a print
-// letter (which first replaces the default print set), whether it shows the
-// help, and the field whose being set makes it the inverted-match conflict.
+// What a letter is besides the settings it makes: a print letter first
+// replaces the default print set; the help letters print the help.
+enum LetterKind { setting, printLetter, helpLetter };
+
+// One option letter: the fields it sets to `value`, and the field whose being
+// set makes it the inverted-match conflict.
 struct LetterEffect {
   char letter;
+  LetterKind kind;
   bool value;
   Flag fields[3];
-  bool printLetter;
-  bool showsHelp;
-  Flag conflictsWith;
+  Flag conflictsWith = nullptr;
 };
 
 const LetterEffect letterEffects[] = {
-    {'F', false, {&RunOptions::replace}, false, false, nullptr},
-    {'R', true, {&RunOptions::replace}, false, false, &RunOptions::invert},
-    {'Y', false, {&RunOptions::ignoreCase}, false, false, nullptr},
-    {'I', true, {&RunOptions::ignoreCase}, false, false, nullptr},
-    {'C', true, {&RunOptions::ignoreCase, &RunOptions::preserveCase}, false, false, nullptr},
-    {'U', true, {&RunOptions::unicode}, false, false, nullptr},
-    {'N', true, {&RunOptions::invert}, false, false, &RunOptions::replace},
-    {'V', false, {&RunOptions::escapes}, false, false, nullptr},
-    {'W', true, {&RunOptions::wholeLine}, false, false, nullptr},
-    {'T', true, {&RunOptions::printTotal}, true, false, nullptr},
-    {'G', true, {&RunOptions::printGroups}, true, false, nullptr},
-    {'M', true, {&RunOptions::printMatches}, true, false, nullptr},
-    {'P', true, {&RunOptions::printBoth}, true, false, nullptr},
-    {'L', true, {&RunOptions::printLineNumbers}, true, false, nullptr},
-    {'D', true, {&RunOptions::printFileNames, &RunOptions::printLineNumbers}, true, false, nullptr},
+    {'F', setting, false, {&RunOptions::replace}},
+    {'R', setting, true, {&RunOptions::replace}, &RunOptions::invert},
+    {'Y', setting, false, {&RunOptions::ignoreCase}},
+    {'I', setting, true, {&RunOptions::ignoreCase}},
+    {'C', setting, true, {&RunOptions::ignoreCase, &RunOptions::preserveCase}},
+    {'U', setting, true, {&RunOptions::unicode}},
+    {'N', setting, true, {&RunOptions::invert}, &RunOptions::replace},
+    {'V', setting, false, {&RunOptions::escapes}},
+    {'W', setting, true, {&RunOptions::wholeLine}},
+    {'T', printLetter, true, {&RunOptions::printTotal}},
+    {'G', printLetter, true, {&RunOptions::printGroups}},
+    {'M', printLetter, true, {&RunOptions::printMatches}},
+    {'P', printLetter, true, {&RunOptions::printBoth}},
+    {'L', printLetter, true, {&RunOptions::printLineNumbers}},
+    {'D', printLetter, true, {&RunOptions::printFileNames, &RunOptions::printLineNumbers}},
     {'A',
+     printLetter,
      true,
-     {&RunOptions::printTotal, &RunOptions::printMatches, &RunOptions::printLineNumbers},
-     true,
-     false,
-     nullptr},
-    {'S', true, {&RunOptions::recurse}, false, false, nullptr},
-    {'Z', false, {&RunOptions::showProgress}, false, false, nullptr},
-    {'K', true, {&RunOptions::backups}, false, false, nullptr},
-    {'X', true, {&RunOptions::sortFirst}, false, false, nullptr},
-    {'B', true, {&RunOptions::binary}, false, false, nullptr},
-    {'E', true, {&RunOptions::countAsExitCode}, false, false, nullptr},
-    {'H', false, {}, false, true, nullptr},
-    {'?', false, {}, false, true, nullptr},
+     {&RunOptions::printTotal, &RunOptions::printMatches, &RunOptions::printLineNumbers}},
+    {'S', setting, true, {&RunOptions::recurse}},
+    {'Z', setting, false, {&RunOptions::showProgress}},
+    {'K', setting, true, {&RunOptions::backups}},
+    {'X', setting, true, {&RunOptions::sortFirst}},
+    {'B', setting, true, {&RunOptions::binary}},
+    {'E', setting, true, {&RunOptions::countAsExitCode}},
+    {'H', helpLetter, false, {}},
+    {'?', helpLetter, false, {}},
 };
 
 const char* const helpLines[] = {
@@ -101,7 +101,7 @@ const LetterEffect* findLetter(char c) {
 }
 
 void applyEffect(const LetterEffect& effect, RunOptions& options) {
-  if (effect.printLetter)
+  if (effect.kind == printLetter)
     clearPrintDefaults(options);
   for (Flag field : effect.fields) {
     if (field)
@@ -154,7 +154,7 @@ Outcome applyOptionLetters(const std::string& letters, RunOptions& options, FILE
     if (effect->conflictsWith && options.*(effect->conflictsWith)) {
       return failWith(out, err, "Cannot use inverted match (-n) while doing replacement (-r).", 1);
     }
-    if (effect->showsHelp)
+    if (effect->kind == helpLetter)
       printHelp(out);
     applyEffect(*effect, options);
   }
