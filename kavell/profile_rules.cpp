@@ -91,6 +91,8 @@ bool isInUse(const std::string& sid, const std::string& profilePath, const Loade
       return true;
   }
   for (const std::string& folder : loaded.folders) {
+    // Same, above or below a logged-on user's folder: removing it would take
+    // their files.
     if (folderContains(profilePath, folder, lead) || folderContains(folder, profilePath, lead)) {
       return true;
     }
