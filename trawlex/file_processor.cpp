@@ -42,6 +42,7 @@ std::string win32Message(DWORD code) {
 
 void reportError(const std::string& text) {
   clearProgress();
+  flushReport();
   fflush(stdout);
   fwrite(text.data(), 1, text.size(), stderr);
   fputs("\n", stderr);
@@ -156,7 +157,7 @@ void printFileSummary(const std::string& path, int32_t matchCount) {
   if (runOptions.printMatches) {
     text += "\n";
   }
-  fwrite(text.data(), 1, text.size(), stdout);
+  printReportText(text);
 }
 
 uint32_t nextSerial() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "options.h"
+#include "report.h"
 
 namespace {
 
@@ -65,6 +66,7 @@ class FileProcessor : public ::testing::Test {
   void SetUp() override {
     runOptions = RunOptions{};
     runOptions.showProgress = false;
+    reportBuffered = false;
     runOptions.printMatches = false;
     runOptions.printGroups = false;
     char temp[MAX_PATH];

@@ -94,13 +94,21 @@ void printWildcardSummary(const std::string& wildcard, int32_t matchCount, int32
   if (runOptions.printMatches) {
     text += "\n";
   }
-  fwrite(text.data(), 1, text.size(), stdout);
+  printReportText(text);
+}
+
+// Standard output collects report lines in large pieces unless a person
+// watches it on a console. The null device counts as no console.
+bool stdoutIsConsole() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
 }  // namespace
 
 int32_t processWildcard(const std::string& wildcard, const std::string& searchText,
                         const std::string& replaceText) {
+  reportBuffered = !stdoutIsConsole();
   std::string directory;
   std::string pattern;
   splitWildcard(wildcard, directory, pattern);
@@ -120,5 +128,6 @@ int32_t processWildcard(const std::string& wildcard, const std::string& searchTe
     }
   }
   printWildcardSummary(wildcard, target.matchCount, fileCount);
+  flushReport();
   return target.matchCount;
 }

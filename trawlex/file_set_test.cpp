@@ -6,6 +6,7 @@
 #include <string>
 
 #include "options.h"
+#include "report.h"
 #include "path_rules.h"
 
 namespace {
@@ -41,6 +42,7 @@ class FileSet : public ::testing::Test {
   void SetUp() override {
     runOptions = RunOptions{};
     runOptions.showProgress = false;
+    reportBuffered = false;
     runOptions.printLineNumbers = true;
     runOptions.printFileNames = true;
     char temp[MAX_PATH];

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "options.h"
+#include "report.h"
 
 bool progressShown = false;
 
@@ -22,6 +23,7 @@ void printProgress(const std::string& text, int64_t position, int64_t size) {
   std::string line = progressText(text, position, size);
   line.push_back('\r');
   // Whatever went to standard output before must reach it first.
+  flushReport();
   fflush(stdout);
   fwrite(line.data(), 1, line.size(), stderr);
   fflush(stderr);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "options.h"
+#include "report.h"
 
 namespace {
 
@@ -58,6 +59,18 @@ TEST_F(Progress, ClearBlanksTheLineOnce) {
   clearProgress();
   EXPECT_EQ(std::string(75, ' ') + "\r", testing::internal::GetCapturedStderr());
   EXPECT_FALSE(progressShown);
+}
+
+TEST_F(Progress, ReportOutputCollectedBeforeReachesStandardOutputFirst) {
+  reportBuffered = true;
+  printReportText("line\n");
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  printProgress("x", 0, 0);
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ("line\n", testing::internal::GetCapturedStdout());
+  EXPECT_EQ(fitToWidth("x", 75, ' ') + "\r", err);
+  reportBuffered = false;
 }
 
 TEST_F(Progress, NothingIsWrittenWhenProgressIsOff) {

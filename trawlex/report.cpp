@@ -38,11 +38,42 @@ void appendHexOffset(std::string& out, uint64_t value) {
   }
 }
 
-void writeOut(const std::string& text) {
-  fwrite(text.data(), 1, text.size(), stdout);
+// The C runtime's text-mode translation costs far less per large write than
+// per line.
+constexpr size_t reportBlock = size_t{1} << 18;
+
+std::string& pendingReport() {
+  static std::string pending;
+  return pending;
+}
+
+void writeOut(std::string_view text) {
+  if (!reportBuffered) {
+    fwrite(text.data(), 1, text.size(), stdout);
+    return;
+  }
+  std::string& pending = pendingReport();
+  pending.append(text);
+  if (pending.size() >= reportBlock) {
+    flushReport();
+  }
 }
 
 }  // namespace
+
+bool reportBuffered = false;
+
+void flushReport() {
+  std::string& pending = pendingReport();
+  if (!pending.empty()) {
+    fwrite(pending.data(), 1, pending.size(), stdout);
+    pending.clear();
+  }
+}
+
+void printReportText(std::string_view text) {
+  writeOut(text);
+}
 
 const char* pluralNoun() {
   return runOptions.replace ? "replacement(s)" : "match(es)";

@@ -7,6 +7,18 @@
 #include <string>
 #include <string_view>
 
+/// When set, report output collects in a buffer and reaches standard output
+/// in large pieces (see flushReport); when clear (the default, and right for
+/// a console), each line is written as it is made.
+extern bool reportBuffered;
+
+/// Writes whatever report output is still collected to standard output. Call
+/// it before anything else is written to standard output or standard error.
+void flushReport();
+
+/// Writes `text` (lines ending in "\n") to standard output as report output.
+void printReportText(std::string_view text);
+
 /// "replacement(s)" when replacing, "match(es)" otherwise, whatever the count.
 const char* pluralNoun();
 

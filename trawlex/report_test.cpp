@@ -86,6 +86,18 @@ TEST_F(Report, DumpOffsetsBeyondFourGigabytesKeepEveryDigit) {
   EXPECT_NE(std::string::npos, dumpText(0xfffffff8LL, std::string(17, 'x')).find("\n100000008 : "));
 }
 
+TEST_F(Report, BufferedOutputWaitsForAFlushAndKeepsItsOrder) {
+  reportBuffered = true;
+  testing::internal::CaptureStdout();
+  printMatchLine(nullptr, "one\n", "f", 1);
+  printReportText(">> summary\n");
+  EXPECT_EQ("", testing::internal::GetCapturedStdout());
+  testing::internal::CaptureStdout();
+  flushReport();
+  EXPECT_EQ("one.\n>> summary\n", testing::internal::GetCapturedStdout());
+  reportBuffered = false;
+}
+
 TEST_F(Report, PluralNounFollowsTheMode) {
   EXPECT_STREQ("match(es)", pluralNoun());
   runOptions.replace = true;
