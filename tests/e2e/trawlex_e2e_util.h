@@ -1,0 +1,73 @@
+// Helpers shared by the Trawlex end-to-end tests: a folder of files made from
+// a table, a run of Trawlex in it, and the whole folder read back afterwards,
+// so that a test can compare every file's bytes and see that nothing else
+// (no temporary file, no stray backup) was left behind.
+#ifndef TESTS_E2E_TRAWLEX_E2E_UTIL_H_
+#define TESTS_E2E_TRAWLEX_E2E_UTIL_H_
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+/// A folder's files at any depth: path relative to the folder (backslashes)
+/// to bytes. The folders on the way are implied by the paths.
+using FileTree = std::map<std::string, std::string>;
+
+/// Makes every file of `tree` below `folder`, creating the folders that the
+/// paths name on the way; an entry ending in a backslash makes just a folder.
+/// Fails the test when a file cannot be written.
+void makeTree(const std::string& folder, const FileTree& tree);
+
+/// Every file below `folder`, at any depth, hidden files included.
+FileTree readTree(const std::string& folder);
+
+/// Runs the Trawlex under test with `args` in `folder`.
+RunResult runTrawlex(const std::string& folder, const std::vector<std::string>& args,
+                     bool mergeStreams = false);
+
+/// What one run in a fresh folder wrote, and the folder's content after it.
+struct TrawlexOutcome {
+  RunResult run;
+  FileTree after;
+};
+
+/// Makes a fresh folder holding `files`, runs Trawlex with `args` in it,
+/// reads the folder back and removes it.
+TrawlexOutcome runOnFiles(const FileTree& files, const std::vector<std::string>& args,
+                          bool mergeStreams = false);
+
+/// The progress line that shows `text` (at most 75 characters): the text,
+/// blanks up to 75 characters, and a carriage return.
+std::string progressLine(const std::string& text);
+
+/// What blanks the progress line: 75 blanks and a carriage return.
+std::string progressCleared();
+
+/// `count` blanks, for the padding of dump rows in expected output.
+std::string blanks(size_t count);
+
+/// `text` as UTF-16LE: a zero byte after every byte, no code-page change.
+std::string utf16(const std::string& text);
+
+/// `text` with each occurrence of `search` (not empty) replaced, found left
+/// to right without overlap; `count` receives the number replaced. For the
+/// expected content of large generated files.
+std::string replaceEach(const std::string& text, const std::string& search,
+                        const std::string& replacement, int* count);
+
+/// True when `text` ends with `tail`.
+bool endsWith(const std::string& text, const std::string& tail);
+
+/// Opens `path` with share mode 0, as another program holding it open would,
+/// and returns the handle for releaseFile. Fails the test if it cannot.
+void* holdFileExclusively(const std::string& path);
+
+/// Closes a handle from holdFileExclusively.
+void releaseFile(void* handle);
+
+/// The names of the files (not folders) in the root of drive C:, sorted.
+std::vector<std::string> rootFilesOfDriveC();
+
+#endif  // TESTS_E2E_TRAWLEX_E2E_UTIL_H_
