@@ -3,8 +3,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
-#include <vector>
 
 #include "file_scan.h"
 #include "options.h"
@@ -18,6 +19,8 @@ namespace {
 
 // Large reads and writes: each call is a round trip through the platform.
 constexpr size_t blockSize = size_t{1} << 20;
+// Well below what one read of a disk file returns in full on every platform.
+constexpr size_t largestRead = size_t{1} << 30;
 
 struct FileHandle {
   HANDLE handle = INVALID_HANDLE_VALUE;
@@ -83,42 +86,58 @@ void showReadProgress(const FileScan& scan, HANDLE input, DWORD& lastTick, int64
   printProgress(scan.path, scan.inputOffset, fileSize > 0 ? fileSize : 0);
 }
 
-// Makes room for one more block after the `kept` bytes of an unfinished line.
-bool makeRoom(std::vector<char>& buffer, size_t kept) {
+// The read buffer, kept from file to file: allocating per file costs more
+// than reading a small file.
+struct ReadBuffer {
+  char* data = nullptr;
+  size_t size = 0;
+};
+
+// Makes room for `wanted` more bytes after the `kept` bytes of an unfinished
+// line; false when the line is too long to hold.
+bool makeRoom(ReadBuffer& buffer, size_t kept, size_t wanted) {
   if (kept > lineLengthLimit) {
     return false;
   }
-  if (buffer.size() < kept + blockSize) {
-    buffer.resize(std::max(kept + blockSize, 2 * blockSize));
+  if (buffer.size >= kept + wanted) {
+    return true;
   }
+  char* grown = static_cast<char*>(realloc(buffer.data, kept + wanted));
+  if (grown == nullptr) {
+    return false;
+  }
+  buffer.data = grown;
+  buffer.size = kept + wanted;
   return true;
 }
 
 // Feeds the whole input through the scan, in blocks, writing the rewritten
 // bytes to `output` when there is one.
 ScanResult scanInput(HANDLE input, FileScan& scan, HANDLE output) {
-  // One buffer serves every file of the run: allocating per file costs more
-  // than reading a small file.
-  static std::vector<char> buffer;
+  static ReadBuffer buffer;
   size_t kept = 0;
   DWORD lastTick = GetTickCount();
   int64_t fileSize = -1;
   for (bool final = false; !final;) {
     showReadProgress(scan, input, lastTick, fileSize);
-    if (!makeRoom(buffer, kept)) {
+    // A long line is read in ever larger pieces, so that it is scanned and
+    // moved a few times, not once per block.
+    size_t wanted = std::min(std::max(blockSize, kept), largestRead);
+    if (!makeRoom(buffer, kept, wanted)) {
       return {ScanFailure::LineTooLong, 0};
     }
     DWORD got = 0;
-    if (!ReadFile(input, buffer.data() + kept, static_cast<DWORD>(blockSize), &got, nullptr)) {
+    if (!ReadFile(input, buffer.data + kept, static_cast<DWORD>(wanted), &got, nullptr)) {
       return {ScanFailure::Read, GetLastError()};
     }
     // A short read from a disk file means its end has been reached.
-    final = got < blockSize;
+    final = got < wanted;
     size_t filled = kept + got;
-    size_t used = scanWindow(scan, std::string_view(buffer.data(), filled), final);
+    size_t used = scanWindow(scan, std::string_view(buffer.data, filled), final);
     kept = filled - used;
-    std::copy(buffer.begin() + static_cast<ptrdiff_t>(used),
-              buffer.begin() + static_cast<ptrdiff_t>(filled), buffer.begin());
+    if (used > 0 && kept > 0) {
+      memmove(buffer.data, buffer.data + used, kept);
+    }
     if (output != INVALID_HANDLE_VALUE && (final || scan.output.size() >= blockSize)) {
       if (!writeAll(output, scan.output)) {
         return {ScanFailure::Write, GetLastError()};
