@@ -63,6 +63,16 @@ TEST_F(KavellRemoval, WholeTreeGoesWithEveryAttribute) {
   EXPECT_TRUE(listFolder(work).empty());
 }
 
+TEST_F(KavellRemoval, SystemDriveFormNamesTheFolderOnTheSystemDrive) {
+  std::string folder = work + "\\Documents and Settings\\old";
+  makeFolder(work + "\\Documents and Settings");
+  makeProfileTree(folder);
+  makeProfileTree(work + "\\Documents and Settings\\other");
+  addProfile(kOrphanSid, "%SystemDrive%" + folder.substr(2), REG_EXPAND_SZ);
+  EXPECT_EQ(runKavell({"/A"}, work).out, orphanRun(deleting(kOrphanSid, "Account Unknown\\old")));
+  EXPECT_EQ(listFolder(work + "\\Documents and Settings"), std::vector<std::string>{"other\\"});
+}
+
 TEST_F(KavellRemoval, MissingFolderCountsAsRemoved) {
   addProfile(kOrphanSid, work + "\\gone");
   RunResult run = runKavell({"/A"}, work);

@@ -97,6 +97,30 @@ TEST_F(KavellScan, LoadedProfilesAreUntouchedInEveryMode) {
             (std::vector<std::string>{kWineUserSid, kAdministrator, "S-1-5-21-1-2-3-4448"}));
 }
 
+TEST_F(KavellScan, ClassesHiveDoesNotMakeAProfileLoaded) {
+  makeProfileTree(work + "\\classes");
+  addProfile(kOrphanSid, work + "\\classes");
+  markLoaded(std::string(kOrphanSid) + "_Classes");
+  EXPECT_EQ(runKavell({"/A"}, work).out,
+            expectedRun(kOrphanHeading, deleting(kOrphanSid, "Account Unknown\\classes"),
+                        "Process Completed.\n\n"));
+  EXPECT_FALSE(folderExists(work + "\\classes"));
+}
+
+TEST_F(KavellScan, PathIsReadWhateverItsValueType) {
+  std::string path = work + "\\binary";
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, profileKey(kOrphanSid).c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "ProfileImagePath", 0, REG_BINARY,
+                 reinterpret_cast<const BYTE*>(path.c_str()), static_cast<DWORD>(path.size() + 1));
+  RegCloseKey(key);
+  EXPECT_EQ(runKavell({"/LIST"}, work).out,
+            expectedRun(kListHeading, listedProfile("Account Unknown\\binary", kOrphanSid, path),
+                        "Process Completed.\n\n"));
+}
+
 TEST_F(KavellScan, OrphanedDeletesOnlyUnmappedAccountsAndKeepsTheWalkGoing) {
   // In enumeration order: 1001 and 1002 do not map, 500 and 501 do, 1-2-3-*
   // do not. Consecutive removals must not skip the profile that moves up.
@@ -173,9 +197,11 @@ TEST_F(KavellScan, ByAgeGoesByTheHiveFileAlone) {
                                      deleting("S-1-5-21-1-2-3-4445", "Account Unknown\\busy"),
                                  "Process Completed.\n"));
   EXPECT_EQ(listFolder(work), (std::vector<std::string>{"held\\", "nohive\\", "young\\"}));
+  // A hive written after the moment of the test is not older than 0 days.
+  setLastWriteTime(profile("S-1-5-21-1-2-3-4446", "future"), hoursFromNow(48));
   EXPECT_EQ(remainingProfiles(),
             (std::vector<std::string>{kWineUserSid, "S-1-5-21-1-2-3-4442", "S-1-5-21-1-2-3-4443",
-                                      "S-1-5-21-1-2-3-4444"}));
+                                      "S-1-5-21-1-2-3-4444", "S-1-5-21-1-2-3-4446"}));
 
   // With 0 days every hive written before now qualifies; still not a folder
   // without a hive.
@@ -184,7 +210,7 @@ TEST_F(KavellScan, ByAgeGoesByTheHiveFileAlone) {
                         deleting("S-1-5-21-1-2-3-4442", "Account Unknown\\young") +
                             deleting("S-1-5-21-1-2-3-4444", "Account Unknown\\held"),
                         "Process Completed.\n"));
-  EXPECT_EQ(listFolder(work), (std::vector<std::string>{"nohive\\"}));
+  EXPECT_EQ(listFolder(work), (std::vector<std::string>{"future\\", "nohive\\"}));
 }
 
 TEST_F(KavellScan, OrphanedByAgeNeedsBothAnUnmappedAccountAndAnOldHive) {
