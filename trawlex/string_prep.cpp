@@ -19,17 +19,15 @@ unsigned digitValue(char c) {
   return 16;
 }
 
-bool hasHexDigitAt(const std::string& text, size_t at) {
-  return at < text.size() && digitValue(text[at]) < 16;
-}
-
-// Reads a number from `start` the way the C runtime's strtoul does on the
-// target, where unsigned long has 32 bits: leading white space, a sign, in
-// base 16 a "0x" prefix, then digits; a negative number wraps, and one too
-// big for 32 bits gives the largest value. Doing it here rather than calling
-// strtoul keeps the result the same on every build, and never looks past a
-// NUL byte or the end of `text`. Returns the position after the last
-// character read, or `start` when there is no number (then `value` is 0).
+// Reads a number from `start` the way the target's C runtime (msvcrt, where
+// unsigned long has 32 bits) reads it with strtoul: leading white space, a
+// sign, in base 16 a "0x" prefix, then digits. A number too big for 32 bits
+// becomes the largest value, and a minus sign negates the result afterwards
+// (so "-100000000" gives 1); "0x" without a hex digit after it is no number
+// at all. Doing it here rather than calling strtoul keeps the native builds
+// equal to the target, and never looks past a NUL byte or the end of `text`.
+// Returns the position after the last character read, or `start` when there
+// is no number (then `value` is 0).
 size_t readUnsigned(const std::string& text, size_t start, unsigned base, uint32_t& value) {
   size_t i = start;
   while (i < text.size() && isCSpace(text[i]))
@@ -37,9 +35,8 @@ size_t readUnsigned(const std::string& text, size_t start, unsigned base, uint32
   bool negative = i < text.size() && text[i] == '-';
   if (i < text.size() && (text[i] == '-' || text[i] == '+'))
     ++i;
-  // "0x" is a prefix only when a hex digit follows; otherwise the 0 is the number.
   if (base == 16 && i + 1 < text.size() && text[i] == '0' &&
-      (text[i + 1] == 'x' || text[i + 1] == 'X') && hasHexDigitAt(text, i + 2)) {
+      (text[i + 1] == 'x' || text[i + 1] == 'X')) {
     i += 2;
   }
   size_t digitsStart = i;
@@ -52,8 +49,8 @@ size_t readUnsigned(const std::string& text, size_t start, unsigned base, uint32
     value = 0;
     return start;
   }
-  uint32_t low = static_cast<uint32_t>(magnitude);
-  value = magnitude > UINT32_MAX ? UINT32_MAX : negative ? 0u - low : low;
+  uint32_t number = magnitude > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(magnitude);
+  value = negative ? 0u - number : number;
   return i;
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -76,8 +77,12 @@ TEST(ExpandEscapes, HexAcceptsWhatStrtoulAcceptsBeforeTheDigits) {
   // A negative number wraps around 32 bits before the low byte is taken.
   EXPECT_EQ(expanded("\\x-1"), "\xFF");
   EXPECT_EQ(expanded("\\x-F6z"), "\nz");
-  // "0x" without a hex digit after it is the number 0 followed by "x".
-  EXPECT_EQ(expanded("\\x0xg"), "\0xg"s);
+  // "0x" without a hex digit after it is no number: the walk goes on after "\x".
+  EXPECT_EQ(expanded("\\x0xg"),
+            "\0"
+            "0xg"s);
+  EXPECT_EQ(expanded("\\x 0x"), "\0 0x"s);
+  EXPECT_EQ(expanded("\\x0x0x1"), "\0x1"s);
   // A sign is no number on its own, nor is white space.
   EXPECT_EQ(expanded("\\x+ 1"), "\0+ 1"s);
 }
@@ -86,9 +91,33 @@ TEST(ExpandEscapes, HexTooBigForThirtyTwoBitsGivesTheLargestValue) {
   EXPECT_EQ(expanded("\\xFFFFFFFF"), "\xFF");
   // Wrapping would give 0x00 here; the runtime saturates instead.
   EXPECT_EQ(expanded("\\x100000000"), "\xFF");
-  EXPECT_EQ(expanded("\\x-100000000"), "\xFF");
+  // The sign applies after the overflow check: -(0xFFFFFFFF) is 1.
+  EXPECT_EQ(expanded("\\x-100000000"), "\x01");
+  EXPECT_EQ(expanded("\\x-FFFFFFFF"), "\x01");
   EXPECT_EQ(expanded("\\x10000000000000000000000000000041|"), "\xFF|");
 }
+
+#ifdef _WIN32
+// On the target, numbers in escapes must read exactly as its runtime's
+// strtoul reads them (the native build has another runtime, so only here).
+TEST(ExpandEscapes, NumbersAgreeWithTheTargetRuntime) {
+  const char* hexTails[] = {"41",        "0x41",      "0xg",   "0x",        " -0x41",
+                            "-41",       "+",         "- 1",   "100000000", "-100000000",
+                            "-FFFFFFFF", "1FFFFFFFF", "0x0x1", "\v\f\r\n1", "0x 1",
+                            "ffz",       ""};
+  for (const char* tail : hexTails) {
+    char* end = nullptr;
+    unsigned long number = strtoul(tail, &end, 16);
+    EXPECT_EQ(expanded("\\x"s + tail), static_cast<char>(number & 0xFF) + std::string(end)) << tail;
+  }
+  for (const char* digits : {"0101", "0", "377", "3777", "377777777777", "08", "1234"}) {
+    char* end = nullptr;
+    unsigned long number = strtoul(digits, &end, 8);
+    EXPECT_EQ(expanded("\\"s + digits), static_cast<char>(number & 0xFF) + std::string(end))
+        << digits;
+  }
+}
+#endif
 
 TEST(ExpandEscapes, OctalReadsEveryOctalDigit) {
   EXPECT_EQ(expanded("\\015"), "\r");
