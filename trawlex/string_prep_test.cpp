@@ -101,10 +101,29 @@ TEST(ExpandEscapes, HexTooBigForThirtyTwoBitsGivesTheLargestValue) {
 // On the target, numbers in escapes must read exactly as its runtime's
 // strtoul reads them (the native build has another runtime, so only here).
 TEST(ExpandEscapes, NumbersAgreeWithTheTargetRuntime) {
-  const char* hexTails[] = {"41",        "0x41",      "0xg",   "0x",        " -0x41",
-                            "-41",       "+",         "- 1",   "100000000", "-100000000",
-                            "-FFFFFFFF", "1FFFFFFFF", "0x0x1", "\v\f\r\n1", "0x 1",
-                            "ffz",       ""};
+  const char* hexTails[] = {"41",
+                            "0x41",
+                            "0xg",
+                            "0x",
+                            " -0x41",
+                            "-41",
+                            "+",
+                            "- 1",
+                            "100000000",
+                            "-100000000",
+                            "-FFFFFFFF",
+                            "1FFFFFFFF",
+                            "0x0x1",
+                            "\v\f\r\n1",
+                            "0x 1",
+                            "ffz",
+                            "",
+                            "\xA0"
+                            "41",
+                            "\x85"
+                            "41",
+                            "\x1C"
+                            "41"};
   for (const char* tail : hexTails) {
     char* end = nullptr;
     unsigned long number = strtoul(tail, &end, 16);
