@@ -1,6 +1,6 @@
 // Trawlex: finds, and optionally replaces, a string in the files that one or
 // more wildcards name.
-#include <io.h>
+#include <windows.h>
 
 #include <cstdio>
 #include <string>
@@ -20,10 +20,12 @@ int _dowildcard = 0;
 
 namespace {
 
-// A console shows each line as it is written; a file or pipe gets big blocks,
-// which is what makes long runs with many printed lines fast.
+// A console shows each line as it is written; a file, pipe or NUL gets big
+// blocks, which is what makes long runs with many printed lines fast.
+// GetConsoleMode tells a real console apart: _isatty is true for NUL too.
 void setOutputBuffering() {
-  if (!_isatty(_fileno(stdout)))
+  DWORD mode = 0;
+  if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode))
     setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
 }
 
