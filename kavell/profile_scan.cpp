@@ -152,15 +152,19 @@ bool examineProfile(ScanMode mode, int32_t days, const std::string& userName,
 }
 
 // The subkey name at `index`; false at the end of the list or on any failure.
-bool subkeyAt(HKEY key, DWORD index, std::string* name) {
+// Reads the subkey name at `index`: ERROR_SUCCESS, ERROR_NO_MORE_ITEMS at the
+// end of the list, or the failure's code.
+LONG readSubkeyAt(HKEY key, DWORD index, std::string* name) {
   char buffer[256];
   DWORD length = sizeof(buffer);
-  if (RegEnumKeyExA(key, index, buffer, &length, nullptr, nullptr, nullptr, nullptr) !=
-      ERROR_SUCCESS) {
-    return false;
-  }
-  name->assign(buffer, length);
-  return true;
+  LONG code = RegEnumKeyExA(key, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+  if (code == ERROR_SUCCESS)
+    name->assign(buffer, length);
+  return code;
+}
+
+bool subkeyAt(HKEY key, DWORD index, std::string* name) {
+  return readSubkeyAt(key, index, name) == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -170,15 +174,17 @@ LoadedProfiles readLoadedProfiles(const LeadBytes& lead) {
   HKEY users;
   if (RegOpenKeyExA(HKEY_USERS, "", 0, readAccess, &users) != ERROR_SUCCESS)
     return loaded;
-  loaded.readable = true;
   std::string name;
-  for (DWORD index = 0; subkeyAt(users, index, &name); ++index) {
+  LONG code = ERROR_SUCCESS;
+  for (DWORD index = 0; (code = readSubkeyAt(users, index, &name)) == ERROR_SUCCESS; ++index) {
     loaded.sids.push_back(name);
     std::string folder;
     if (profileFolder(name, &folder, lead))
       loaded.folders.push_back(folder);
   }
   RegCloseKey(users);
+  // A list cut short by a failure may lack the very hive that matters.
+  loaded.readable = code == ERROR_NO_MORE_ITEMS;
   return loaded;
 }
 

@@ -19,7 +19,7 @@ void scanProfiles(ScanMode mode, int32_t days, const std::string& userName, cons
 
 /// The loaded hives (subkey names of HKEY_USERS) and the expanded folders of
 /// those that have a profile-list entry; `readable` is false when HKEY_USERS
-/// cannot be opened.
+/// cannot be opened or read to its end.
 LoadedProfiles readLoadedProfiles(const LeadBytes& lead);
 
 /// The system's text for a Win32 error code, trimmed; empty when it has none.
