@@ -144,6 +144,18 @@ TEST(TrawlexFileSet, SortedOrderIsTheByteOrderOfTheFullPaths) {
       << result.run.out;
 }
 
+TEST(TrawlexFileSet, SortedOrderTakesHighBytesAsUnsigned) {
+  // 0xE9 sorts after every ASCII byte, not before "." as a signed char would.
+  std::string folder = makeTempFolder("trawlex");
+  makeTree(folder, {{"z.txt", "foo\n"}, {"\xE9t\xE9.txt", "foo\n"}, {"a.txt", "foo\n"}});
+  RunResult run = runTrawlex(folder, {"-x", "-md", "-z", "foo", "*.txt"});
+  EXPECT_EQ(run.out, crlf(".\\a.txt(1): foo.\n"
+                          ".\\z.txt(1): foo.\n"
+                          ".\\\xE9t\xE9.txt(1): foo.\n"));
+  EXPECT_EQ(run.err, "");
+  removeTree(folder);
+}
+
 TEST(TrawlexFileSet, SlashSeparatesFoldersLikeBackslash) {
   FileTree files = {{"c.txt", "foo\n"}, {"docs\\a.txt", "foo\n"}, {"docs\\sub\\b.txt", "foo\n"}};
   TrawlexOutcome result = runOnFiles(files, {"-r", "-g", "-z", "foo", "bar", "docs/*.txt"});

@@ -75,6 +75,7 @@ TEST(TrawlexMatching, SearchEndingInALineEndMatchesOnlyThatTerminator) {
       {{"end\\r\\n"}, ">> Total: 1 instance(s) of \"end\\r\\n\" found.\n"},
       {{"end\\r"}, ">> Total: 2 instance(s) of \"end\\r\" found.\n"},
       {{"end"}, ">> Total: 2 instance(s) of \"end\" found.\n"},
+      {{"\\r"}, ">> Total: 2 instance(s) of \"\\r\" found.\n"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"-t", "-z"};
@@ -121,6 +122,17 @@ TEST(TrawlexMatching, InvertCountsTheLinesWithoutTheString) {
   EXPECT_EQ(result.after, files);
 }
 
+TEST(TrawlexMatching, EmptyLinesAreLinesOfTheirOwn) {
+  FileTree files = {{"a.txt", "\n\r\n\rx"}};
+  TrawlexOutcome result = runOnFiles(files, {"-n", "-a", "-z", "q", "*.txt"});
+  EXPECT_EQ(result.run.out, crlf("(1): .\n"
+                                 "(2): ..\n"
+                                 "(3): .\n"
+                                 "(4): x\n"
+                                 ">> Total: 4 instance(s) of \"q\" not found.\n"));
+  EXPECT_EQ(result.run.err, "");
+}
+
 TEST(TrawlexMatching, UnicodeModeMatchesWidenedTextAtAnyByteOffset) {
   // In 16-bit text a "\r" is followed by a zero byte, so it ends a line by
   // itself; the "\n" and its zero byte then form a line of their own, and the
@@ -139,23 +151,96 @@ TEST(TrawlexMatching, UnicodeModeMatchesWidenedTextAtAnyByteOffset) {
   EXPECT_EQ(result.after, files);
 }
 
-TEST(TrawlexMatching, LineNumbersHoldWhereALineEndStraddlesLargeBlocks) {
-  // A carriage return is placed as the last byte before each power-of-two
-  // offset from 64 KiB to 4 MiB, followed by a line feed or by the next
-  // line's first byte, so that a reader working in blocks meets it split.
+namespace {
+
+// Lines of "x" whose carriage return is the last byte before each
+// power-of-two offset from 64 KiB to 4 MiB, followed by a line feed or by
+// the next line's first byte, so that a reader working in blocks meets it
+// split; each is followed by the line "foo\n". `printed` receives the lines
+// that "-a" prints for "foo", with `word` in the place of "foo".
+std::string straddlingLines(const std::string& word, std::string* printed) {
   std::string content;
-  std::string expected;
   int lineNumber = 0;
   for (size_t boundary = 1 << 16; boundary <= (1 << 22); boundary <<= 1) {
     bool crlfEnd = lineNumber % 4 == 0;
     content += std::string(boundary - 1 - content.size(), 'x') + (crlfEnd ? "\r\n" : "\r");
     content += "foo\n";
     lineNumber += 2;
-    expected += "(" + std::to_string(lineNumber) + "): foo.\n";
+    *printed += "(" + std::to_string(lineNumber) + "): " + word + ".\n";
   }
-  FileTree files = {{"big.txt", content}};
+  return content;
+}
+
+}  // namespace
+
+TEST(TrawlexMatching, LinesHoldWhereALineEndStraddlesLargeBlocks) {
+  std::string printed;
+  FileTree files = {{"big.txt", straddlingLines("foo", &printed)}};
   TrawlexOutcome result = runOnFiles(files, {"-a", "-z", "foo", "*.txt"});
-  EXPECT_EQ(result.run.out, crlf(expected + ">> Total: 7 instance(s) of \"foo\" found.\n"));
+  EXPECT_EQ(result.run.out, crlf(printed + ">> Total: 7 instance(s) of \"foo\" found.\n"));
   EXPECT_EQ(result.run.err, "");
   EXPECT_TRUE(result.after == files);
+
+  struct Case {
+    std::vector<std::string> options;
+    std::string search;
+    int total;
+  } cases[] = {
+      {{"-n"}, "foo", 7},     // the seven long lines
+      {{"-w"}, "foo\\n", 7},  // the seven short ones
+      {{}, "\\r\\n", 4},      // the long lines that end in CR LF
+      {{}, "\\r", 7},         // every long line
+      {{}, "\\n", 11},        // CR LF lines and "foo" lines
+      {{"-i"}, "X\\r", 7},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = c.options;
+    args.insert(args.end(), {"-t", "-z", c.search, "*.txt"});
+    result = runOnFiles(files, args);
+    std::string unit = c.options == std::vector<std::string>{"-w"} ? "line(s)" : "instance(s)";
+    std::string verdict = c.options == std::vector<std::string>{"-n"} ? "not found" : "found";
+    EXPECT_EQ(result.run.out, crlf(">> Total: " + std::to_string(c.total) + " " + unit + " of \"" +
+                                   c.search + "\" " + verdict + ".\n"))
+        << c.search;
+  }
+}
+
+TEST(TrawlexMatching, ReplaceHoldsWhereALineEndStraddlesLargeBlocks) {
+  std::string printed;
+  std::string before = straddlingLines("bar", &printed);
+  TrawlexOutcome result =
+      runOnFiles({{"big.txt", before}}, {"-r", "-a", "-z", "foo", "bar", "*.txt"});
+  EXPECT_EQ(result.run.out,
+            crlf(printed + ">> Total: 7 instance(s) of \"foo\" replaced with \"bar\".\n"));
+  int count = 0;
+  EXPECT_TRUE(result.after == (FileTree{{"big.txt", replaceEach(before, "foo", "bar", &count)}}));
+
+  // A search that ends in a carriage return must not run into the next line.
+  result = runOnFiles({{"big.txt", before}}, {"-r", "-t", "-z", "x\\r", "Yz\\r", "*.txt"});
+  EXPECT_EQ(result.run.out, crlf(">> Total: 7 instance(s) of \"x\\r\" replaced with \"Yz\\r\".\n"));
+  EXPECT_TRUE(result.after == (FileTree{{"big.txt", replaceEach(before, "x\r", "Yz\r", &count)}}));
+  EXPECT_EQ(count, 7);
+  EXPECT_EQ(result.run.err, "");
+}
+
+TEST(TrawlexMatching, CarriageReturnInsideTheSearchNeverMatchesAcrossLines) {
+  // A lone CR ends its line, so "a\rb" and "\r\r" can never lie within one.
+  FileTree files = {{"a.txt", "xa\rbx\nx\r\r\n"}};
+  TrawlexOutcome result = runOnFiles(files, {"-t", "-z", "a\\rb", "*.txt"});
+  EXPECT_EQ(result.run.out, crlf(">> Total: 0 instance(s) of \"a\\rb\" found.\n"));
+  result = runOnFiles(files, {"-t", "-z", "\\r\\r", "*.txt"});
+  EXPECT_EQ(result.run.out, crlf(">> Total: 0 instance(s) of \"\\r\\r\" found.\n"));
+  result = runOnFiles(files, {"-r", "-t", "-z", "a\\rb", "Q", "*.txt"});
+  EXPECT_EQ(result.run.out, crlf(">> Total: 0 instance(s) of \"a\\rb\" replaced with \"Q\".\n"));
+  EXPECT_EQ(result.after, files);
+  EXPECT_EQ(result.run.err, "");
+}
+
+TEST(TrawlexMatching, LongMatchingLinePrintsWhole) {
+  std::string line = std::string(3 << 20, 'x') + "foo" + std::string(1 << 20, 'y');
+  TrawlexOutcome result =
+      runOnFiles({{"a.txt", "first\r\n" + line + "\r\n"}}, {"-a", "-z", "foo", "*.txt"});
+  EXPECT_TRUE(result.run.out ==
+              crlf("(2): " + line + "..\n>> Total: 1 instance(s) of \"foo\" found.\n"));
+  EXPECT_EQ(result.run.err, "");
 }

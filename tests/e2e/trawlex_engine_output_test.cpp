@@ -170,10 +170,44 @@ TEST(TrawlexOutput, ReplaceDumpsShowWhereEachReplacementStands) {
   EXPECT_EQ(result.run.err, "");
 }
 
+TEST(TrawlexOutput, WholeLineReplaceDumpsTheReplacementAtItsLine) {
+  TrawlexOutcome result = runOnFiles({{"a.txt", "abc\nx\nabc\n"}},
+                                     {"-w", "-r", "-m", "-z", "abc\\n", "xyz\\r\\n", "*.txt"});
+  std::string row = "78 79 7a 0d 0a " + blanks(33) + "  xyz..\n\n";
+  EXPECT_EQ(result.run.out, crlf("00000000 : " + row + "00000007 : " + row));
+  EXPECT_EQ(result.run.err, "");
+  EXPECT_EQ(result.after, (FileTree{{"a.txt", "xyz\r\nx\nxyz\r\n"}}));
+}
+
+TEST(TrawlexOutput, BinaryModePrintsNoLinesEvenWithPairsRequested) {
+  TrawlexOutcome result =
+      runOnFiles({{"a.txt", "foo\n"}}, {"-b", "-r", "-a", "-p", "-z", "foo", "bar", "*.txt"});
+  EXPECT_EQ(result.run.out, crlf("00000000 : 62 61 72 " + blanks(39) + "  bar\n\n" +
+                                 ">> Total: 1 instance(s) of \"foo\" replaced with \"bar\".\n"));
+  EXPECT_EQ(result.run.err, "");
+}
+
 TEST(TrawlexOutput, DumpOffsetsPastSixteenBitsKeepEightDigits) {
   FileTree files = {{"a.txt", std::string(0x12345, 'x') + "foo"}};
   TrawlexOutcome result = runOnFiles(files, {"-b", "-m", "-z", "foo", "*.txt"});
   EXPECT_EQ(result.run.out, crlf("00012345 : 66 6f 6f " + blanks(39) + "  foo\n\n"));
+  EXPECT_EQ(result.run.err, "");
+}
+
+TEST(TrawlexOutput, DumpOffsetsHoldAcrossMebibytes) {
+  // Each line of "x" is 1 MiB long; the second replacement lands 3 bytes
+  // later in the rewritten file than in the original, for each one before it.
+  std::string filler = std::string((1 << 20) - 1, 'x') + "\n";
+  FileTree files = {{"a.txt", "foo" + filler + filler + filler + "foo\n"}};
+  TrawlexOutcome result = runOnFiles(files, {"-b", "-m", "-z", "foo", "*.txt"});
+  std::string findRow = "66 6f 6f " + blanks(39) + "  foo\n\n";
+  EXPECT_EQ(result.run.out, crlf("00000000 : " + findRow + "00300003 : " + findRow));
+
+  result = runOnFiles(files, {"-r", "-b", "-m", "-z", "foo", "barbaz", "*.txt"});
+  std::string replaceRow = "62 61 72 62 61 7a " + blanks(30) + "  barbaz\n\n";
+  EXPECT_EQ(result.run.out, crlf("00000000 : " + replaceRow + "00300006 : " + replaceRow));
+  EXPECT_TRUE(result.after ==
+              (FileTree{{"a.txt", "barbaz" + filler + filler + filler + "barbaz\n"}}));
   EXPECT_EQ(result.run.err, "");
 }
 

@@ -95,3 +95,9 @@ TEST(TrawlexProgress, ReplaceModeShowsTheSameLine) {
   EXPECT_EQ(result.run.both, progressLine(".\\a.txt") + progressCleared() + crlf("bar.\n"));
   EXPECT_EQ(result.after, (FileTree{{"a.txt", "bar\n"}}));
 }
+
+TEST(TrawlexProgress, DumpComesAfterTheLineIsBlanked) {
+  TrawlexOutcome result = runOnFiles({{"a.txt", "xfoo\n"}}, {"-b", "-m", "foo", "*.txt"}, true);
+  EXPECT_EQ(result.run.both, progressLine(".\\a.txt") + progressCleared() +
+                                 crlf("00000001 : 66 6f 6f " + blanks(39) + "  foo\n\n"));
+}

@@ -132,6 +132,14 @@ TEST(TrawlexReplace, WholeLineReplacesTheLineWithItsTerminator) {
   EXPECT_EQ(result.run.err, "");
 }
 
+TEST(TrawlexReplace, WholeLineCaseClassIgnoresTheTerminator) {
+  TrawlexOutcome result = runOnFiles({{"a.txt", "abc\nABC\nAbc\nabcd\n"}},
+                                     {"-w", "-c", "-r", "-t", "-z", "abc\\n", "Xyz\\n", "*.txt"});
+  EXPECT_EQ(result.run.out, crlf(">> Total: 3 line(s) of \"abc\\n\" replaced with \"Xyz\\n\".\n"));
+  EXPECT_EQ(result.run.err, "");
+  EXPECT_EQ(result.after, (FileTree{{"a.txt", "xyz\nXYZ\nXyz\nabcd\n"}}));
+}
+
 TEST(TrawlexReplace, UnicodeModeRewritesSixteenBitText) {
   FileTree files = {{"u.txt", "\xFF\xFE" + utf16("hello world\r\nHELLO WORLD\r\n")}};
   TrawlexOutcome result =

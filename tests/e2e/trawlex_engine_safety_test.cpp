@@ -27,6 +27,26 @@ TEST(TrawlexSafety, ReadOnlyFileIsLeftAloneNamedAndCountedZero) {
   removeTree(folder);
 }
 
+TEST(TrawlexSafety, ErrorAboutAReadOnlyFileStandsBetweenTheOutputAroundIt) {
+  std::string folder = makeTempFolder("trawlex");
+  makeTree(folder, {{"a.txt", "foo\n"}, {"b.txt", "foo\n"}, {"c.txt", "foo\n"}});
+  SetFileAttributesA((folder + "\\b.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+  RunResult run = runTrawlex(folder, {"-r", "-x", "-g", "-z", "foo", "bar", "*.txt"}, true);
+  const std::string first = crlf(">> Within .\\a.txt: 1 replacement(s)\n");
+  const std::string last = crlf(
+      ">> Within .\\c.txt: 1 replacement(s)\n"
+      ">> Within *.txt: 2 replacement(s) in 3 file(s)\n");
+  ASSERT_GT(run.both.size(), first.size() + last.size()) << run.both;
+  EXPECT_EQ(run.both.substr(0, first.size()), first) << run.both;
+  EXPECT_TRUE(endsWith(run.both, last)) << run.both;
+  std::string error = run.both.substr(first.size(), run.both.size() - first.size() - last.size());
+  EXPECT_NE(error.find(".\\b.txt"), std::string::npos) << run.both;
+  EXPECT_TRUE(endsWith(error, "\r\n")) << run.both;
+  EXPECT_EQ(readTree(folder),
+            (FileTree{{"a.txt", "bar\n"}, {"b.txt", "foo\n"}, {"c.txt", "bar\n"}}));
+  removeTree(folder);
+}
+
 TEST(TrawlexSafety, LockedFileIsReportedAfterEarlierOutputAndCountedAsFound) {
   std::string folder = makeTempFolder("trawlex");
   FileTree files = {{"a.txt", "foo\n"}, {"b.txt", "foo\n"}, {"c.txt", "foo\n"}};
