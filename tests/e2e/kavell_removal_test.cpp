@@ -164,6 +164,34 @@ TEST_F(KavellRemoval, UndeletableKeyIsReportedAndTheScanMovesOn) {
   EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-1-2-3-4442")));
 }
 
+TEST_F(KavellRemoval, StuckProfileEndsInEveryDeletingMode) {
+  // The hive is held open for reading only: the age test can still read it,
+  // but it cannot be deleted, so in the age modes the profile would qualify
+  // again and again while its key stays.
+  makeProfileTree(work + "\\aged");
+  addProfile(kOrphanSid, work + "\\aged");
+  lockKey(profileKey(kOrphanSid));
+  HANDLE hive = CreateFileA((work + "\\aged\\NTUSER.DAT").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                            nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(hive, INVALID_HANDLE_VALUE);
+  makeProfileTree(work + "\\admin");
+  addProfile("S-1-5-21-0-0-0-500", work + "\\admin");
+  lockKey(profileKey("S-1-5-21-0-0-0-500"));
+  std::string aged = "Deleting " + std::string(kOrphanSid) + " - Account Unknown\\aged";
+  for (const char* mode : {"/D:0", "/AD:0"}) {
+    RunResult run = runKavell({mode}, work);
+    EXPECT_GE(countOf(run.out, aged + "\r\n"), 1u) << mode << run.out;
+    EXPECT_LE(countOf(run.out, aged + "\r\n"), 2u) << mode << run.out;
+    expectFailureLineAfter(run.out, aged, "");
+  }
+  RunResult byUser = runKavell({"Administrator"}, work);
+  EXPECT_GE(countOf(byUser.out, "Deleting Administrator\r\n"), 1u) << byUser.out;
+  EXPECT_LE(countOf(byUser.out, "Deleting Administrator\r\n"), 2u) << byUser.out;
+  expectFailureLineAfter(byUser.out, "Deleting Administrator", win32ErrorText(ERROR_ACCESS_DENIED));
+  CloseHandle(hive);
+  EXPECT_TRUE(fileExists(work + "\\aged\\NTUSER.DAT"));
+}
+
 TEST_F(KavellRemoval, DirectoryLinkIsNeverFollowed) {
   std::string outside = folder("outside");
   makeFile(outside + "\\precious.txt", "keep me", FILE_ATTRIBUTE_READONLY);

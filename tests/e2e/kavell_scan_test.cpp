@@ -121,6 +121,25 @@ TEST_F(KavellScan, PathIsReadWhateverItsValueType) {
                         "Process Completed.\n\n"));
 }
 
+TEST_F(KavellScan, SidTextFormsResolveLikeTheSidTheyName) {
+  // The hexadecimal authority, any revision text and a suffix after the last
+  // number all come down to S-1-5-18; ".bak" on S-1-5-21-0-0-0-500 to the
+  // Administrator.
+  const char* names[] = {"S-1-0x000000000005-18", "S-1-5-18.bak", "S-1-5-21-0-0-0-500.bak",
+                         "S-9-5-18", "S-x-5-18"};
+  for (const char* name : names)
+    addProfile(name, work + "\\p", REG_SZ);
+  std::string system = "NT AUTHORITY\\SYSTEM", admin = localDomain() + "\\Administrator";
+  EXPECT_EQ(runKavell({"/LIST"}, work).out,
+            expectedRun(kListHeading,
+                        listedProfile(system, names[0], work + "\\p") +
+                            listedProfile(system, names[1], work + "\\p") +
+                            listedProfile(admin, names[2], work + "\\p") +
+                            listedProfile(system, names[3], work + "\\p") +
+                            listedProfile(system, names[4], work + "\\p"),
+                        "Process Completed.\n\n"));
+}
+
 TEST_F(KavellScan, OrphanedDeletesOnlyUnmappedAccountsAndKeepsTheWalkGoing) {
   // In enumeration order: 1001 and 1002 do not map, 500 and 501 do, 1-2-3-*
   // do not. Consecutive removals must not skip the profile that moves up.
