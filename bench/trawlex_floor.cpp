@@ -17,8 +17,9 @@ void readWhole(const std::string& path, unsigned long long& bytes) {
   if (file == INVALID_HANDLE_VALUE) {
     return;
   }
-  DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+  // A short read means the end of the file, as in Trawlex itself.
+  DWORD got = sizeof buffer;
+  while (got == sizeof buffer && ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
     bytes += got;
   }
   CloseHandle(file);

@@ -79,14 +79,10 @@ const char* pluralNoun() {
   return runOptions.replace ? "replacement(s)" : "match(es)";
 }
 
-std::string lineTextOf(std::string_view line) {
-  std::string text;
-  appendLineText(text, line);
-  return text;
-}
-
 void printLineText(std::string_view line) {
-  std::string text = lineTextOf(line);
+  static std::string text;
+  text.clear();
+  appendLineText(text, line);
   text.push_back('\n');
   writeOut(text);
 }
@@ -96,21 +92,19 @@ void printMatchLine(const char* label, std::string_view line, const std::string&
   if (!runOptions.printMatches || runOptions.binary) {
     return;
   }
-  // One write per line: the stream is locked and copied once, not per piece.
-  static std::string text;
-  text.clear();
+  static std::string prefix;
+  prefix.clear();
   if (label != nullptr) {
-    text.append(label).append(": ");
+    prefix.append(label).append(": ");
   }
   if (runOptions.printFileNames) {
-    text.append(path);
+    prefix.append(path);
   }
   if (runOptions.printLineNumbers) {
-    text.append("(").append(std::to_string(lineNumber)).append("): ");
+    prefix.append("(").append(std::to_string(lineNumber)).append("): ");
   }
-  appendLineText(text, line);
-  text.push_back('\n');
-  writeOut(text);
+  writeOut(prefix);
+  printLineText(line);
 }
 
 std::string dumpText(int64_t offset, std::string_view bytes) {

@@ -22,11 +22,9 @@ void printReportText(std::string_view text);
 /// "replacement(s)" when replacing, "match(es)" otherwise, whatever the count.
 const char* pluralNoun();
 
-/// The readable form of a line, without a line end: NUL bytes dropped; bell,
-/// tab, line feed and carriage return shown as "."; every other byte as is.
-std::string lineTextOf(std::string_view line);
-
-/// Writes lineTextOf(line) and a line end to standard output.
+/// Writes the readable form of a line and a line end to standard output: NUL
+/// bytes dropped; bell, tab, line feed and carriage return shown as "."; every
+/// other byte as is.
 void printLineText(std::string_view line);
 
 /// Prints one matching line: nothing unless `printMatches` is set and `binary`

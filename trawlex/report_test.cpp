@@ -23,10 +23,19 @@ class Report : public ::testing::Test {
 };
 
 TEST_F(Report, LineTextDropsNulAndShowsControlBytesAsDots) {
-  EXPECT_EQ("a.b.", lineTextOf("a\tb\n"));
-  EXPECT_EQ("x = 1;..", lineTextOf("x = 1;\r\n"));
-  EXPECT_EQ("ab.", lineTextOf("a\0b\0\a\0"s));
-  EXPECT_EQ("\x01\x08\x0b\x0c\x1b\xff", lineTextOf("\x01\x08\x0b\x0c\x1b\xff"));
+  testing::internal::CaptureStdout();
+  printLineText("a\tb\n");
+  printLineText("x = 1;\r\n");
+  printLineText("a\0b\0\a\0"s);
+  printLineText("\x01\x08\x0b\x0c\x1b\xff");
+  EXPECT_EQ("a.b.\nx = 1;..\nab.\n\x01\x08\x0b\x0c\x1b\xff\n",
+            testing::internal::GetCapturedStdout());
+}
+
+TEST_F(Report, PrintLineTextEndsTheOutputLine) {
+  testing::internal::CaptureStdout();
+  printLineText("a\tb\r\n");
+  EXPECT_EQ("a.b..\n", testing::internal::GetCapturedStdout());
 }
 
 TEST_F(Report, MatchLineFormsFollowThePrintOptions) {
