@@ -42,7 +42,10 @@ int32_t runWildcards(const CommandLine& commandLine, const std::string& searchTe
 
 int main(int argc, char** argv) {
   setOutputBuffering();
-  std::vector<std::string> args(argv + 1, argv + argc);
+  // A program started with an empty command line may get argc 0.
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i)
+    args.push_back(argv[i]);
   CommandLine commandLine;
   std::string searchText, replaceText;
   Outcome outcome = scanCommandLine(args, runOptions, commandLine, stdout, stderr);
