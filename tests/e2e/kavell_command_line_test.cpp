@@ -270,6 +270,17 @@ TEST_F(KavellCommandLine, InvalidDayCountsStopBeforeAnyScan) {
   EXPECT_FALSE(folderExists(work + "\\old"));
 }
 
+TEST_F(KavellCommandLine, WildcardArgumentsReachTheProgramAsTyped) {
+  // Files a wildcard would match stand in the working folder: the argument
+  // must still arrive as typed, not as a list of their names.
+  makeFile(work + "\\x.txt", "x");
+  makeFile(work + "\\abc", "y");
+  EXPECT_EQ(runProgramRaw(programUnderTest(), " *", work).out,
+            expectedRun("Deleting User Profile owned by *.\n\n", "", "Process Completed.\n"));
+  EXPECT_EQ(runProgramRaw(programUnderTest(), " a?c", work).out,
+            expectedRun("Deleting User Profile owned by a?c.\n\n", "", "Process Completed.\n"));
+}
+
 TEST_F(KavellCommandLine, QuotedUserNameArrivesWhole) {
   RunResult quoted = runProgramRaw(programUnderTest(), " \"John Smith\"", work);
   EXPECT_EQ(quoted.out, expectedRun("Deleting User Profile owned by John Smith.\n\n", "",
