@@ -20,6 +20,9 @@ bool shiftFileTime(uint64_t fileTime, int64_t shift, uint64_t* result) {
       return false;
     moved = fileTime + forward;
   }
+  // A start beyond the range stays beyond it after a short step back.
+  if (moved > largestFileTime)
+    return false;
   *result = moved - moved % intervalsPerMillisecond;
   return true;
 }

@@ -53,6 +53,10 @@ TEST(AgeCutoff, ShiftRefusesTheEndsOfTheRange) {
   EXPECT_FALSE(shiftFileTime(largestFileTime, 1, &result));
   EXPECT_FALSE(shiftFileTime(0, INT64_MIN, &result));
   EXPECT_FALSE(shiftFileTime(largestFileTime, INT64_MIN, &result));
+  EXPECT_FALSE(shiftFileTime(UINT64_MAX, -1, &result));
+  EXPECT_FALSE(ageCutoff(UINT64_MAX, 1, &result));
+  EXPECT_TRUE(shiftFileTime(largestFileTime + 1, -1, &result));
+  EXPECT_EQ(result, largestFileTime - largestFileTime % 10000);
   EXPECT_TRUE(shiftFileTime(largestFileTime, -INT64_MAX, &result));
   EXPECT_EQ(result, 0u);
 }
