@@ -88,6 +88,27 @@ TEST(TrawlexSafety, LockedFileIsNotReplaced) {
   removeTree(folder);
 }
 
+TEST(TrawlexSafety, FileOpenForReadingElsewhereIsReadButNotReplaced) {
+  // Another program reads the file and lets others read it too, but not
+  // write or delete it: finding works, rewriting must not.
+  std::string folder = makeTempFolder("trawlex");
+  makeTree(folder, {{"a.txt", "foo\n"}, {"log.txt", "foo\n"}});
+  HANDLE reader = CreateFileA((folder + "\\log.txt").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  RunResult find = runTrawlex(folder, {"-t", "-z", "foo", "*.txt"});
+  RunResult replace = runTrawlex(folder, {"-e", "-r", "-x", "-g", "-z", "foo", "bar", "*.txt"});
+  CloseHandle(reader);
+  EXPECT_EQ(find.out, crlf(">> Total: 2 instance(s) of \"foo\" found.\n"));
+  EXPECT_EQ(find.err, "");
+  EXPECT_EQ(replace.out, crlf(">> Within .\\a.txt: 1 replacement(s)\n"
+                              ">> Within *.txt: 1 replacement(s) in 2 file(s)\n"));
+  EXPECT_NE(replace.err.find(".\\log.txt"), std::string::npos) << replace.err;
+  EXPECT_EQ(replace.exitCode, 1u);
+  EXPECT_EQ(readTree(folder), (FileTree{{"a.txt", "bar\n"}, {"log.txt", "foo\n"}}));
+  removeTree(folder);
+}
+
 TEST(TrawlexSafety, FileWhoseBackupCannotBeMadeIsLeftAlone) {
   // A folder stands where x.txt's backup would go.
   std::string folder = makeTempFolder("trawlex");
@@ -178,11 +199,11 @@ TEST(TrawlexSafety, KilledRunLeavesTheOldOrTheNewContent) {
   // file must hold one whole version. The last run is not killed and shows
   // that the new content does arrive.
   std::string before;
-  for (int i = 0; before.size() < (24u << 20); ++i)
+  for (int i = 0; before.size() < (8u << 20); ++i)
     before += "line " + std::to_string(i) + " foo\r\n";
   int count = 0;
   std::string after = replaceEach(before, "foo", "barbaz", &count);
-  for (DWORD delay : {50ul, 150ul, 300ul, 500ul, 800ul, static_cast<DWORD>(INFINITE)}) {
+  for (DWORD delay : {120ul, 160ul, 200ul, 240ul, static_cast<DWORD>(INFINITE)}) {
     std::string folder = makeTempFolder("trawlex");
     writeFile(folder + "\\big.txt", before);
     runAndKillAfter(folder, "-r -t -z foo barbaz big.txt", delay);
@@ -199,7 +220,7 @@ TEST(TrawlexSafety, KilledRunLeavesTheOldOrTheNewContent) {
 
 namespace {
 
-// Writes `bytes` at `offset` of `path`, leaving any gap before it unwritten
+// Writes `bytes` at `offset` of `file`, leaving any gap before it unwritten
 // (a sparse hole that reads as NUL bytes).
 void writeAt(HANDLE file, int64_t offset, const std::string& bytes) {
   LARGE_INTEGER position;
@@ -209,22 +230,57 @@ void writeAt(HANDLE file, int64_t offset, const std::string& bytes) {
   ASSERT_TRUE(WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
 }
 
+// Checks that `err` shows the progress of one file: its path alone, then any
+// number of updates "path (N%)" with N rising, at most 100 and written without
+// leading zeros, each line 75 characters and a carriage return, and finally the
+// blank line. How many updates appear depends on the machine's speed.
+void expectProgressOfOneFile(const std::string& err, const std::string& path) {
+  std::vector<std::string> lines;
+  for (size_t start = 0, end; start < err.size(); start = end + 1) {
+    end = err.find('\r', start);
+    if (end == std::string::npos)
+      end = err.size() - 1;
+    lines.push_back(err.substr(start, end + 1 - start));
+  }
+  ASSERT_GE(lines.size(), 2u) << err;
+  EXPECT_EQ(lines.front(), progressLine(path));
+  EXPECT_EQ(lines.back(), progressCleared());
+  int previous = 0;
+  for (size_t i = 1; i + 1 < lines.size(); ++i) {
+    std::string prefix = path + " (";
+    size_t close = lines[i].find("%)");
+    ASSERT_EQ(lines[i].compare(0, prefix.size(), prefix), 0) << lines[i];
+    ASSERT_NE(close, std::string::npos) << lines[i];
+    std::string digits = lines[i].substr(prefix.size(), close - prefix.size());
+    ASSERT_FALSE(digits.empty()) << lines[i];
+    ASSERT_EQ(digits.find_first_not_of("0123456789"), std::string::npos) << lines[i];
+    int percent = std::stoi(digits);
+    EXPECT_EQ(digits, std::to_string(percent));
+    EXPECT_GE(percent, previous);
+    EXPECT_LE(percent, 100);
+    EXPECT_EQ(lines[i], progressLine(path + " (" + digits + "%)"));
+    previous = percent;
+  }
+}
+
 }  // namespace
 
 TEST(TrawlexSafety, FilesOfTwoGibibytesAndMoreAreSearchedToTheirEnd) {
   // 2 GiB of 1 MiB lines of NUL bytes (a sparse file, cheap on disk), then
-  // one match past the largest signed 32-bit offset.
+  // one match past the largest signed 32-bit offset. Reading it takes long
+  // enough for the progress line to show percentages, which must stay sane.
   std::string folder = makeTempFolder("trawlex");
   HANDLE file = CreateFileA((folder + "\\big.bin").c_str(), GENERIC_WRITE, 0, nullptr,
                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   const int64_t mebibyte = 1 << 20;
-  for (int64_t line = 1; line <= 2048; ++line)
+  for (int64_t line = 1; line <= 2048; ++line) {
     writeAt(file, line * mebibyte - 1, "\n");
+  }
   writeAt(file, 0x80000002LL, "foo\n");
   CloseHandle(file);
 
-  RunResult run = runTrawlex(folder, {"-b", "-z", "foo", "big.bin"});
+  RunResult run = runTrawlex(folder, {"-b", "foo", "big.bin"});
   EXPECT_EQ(run.out, crlf("80000002 : 66 6f 6f " + blanks(39) +
                           "  foo\n"
                           "\n"
@@ -233,6 +289,6 @@ TEST(TrawlexSafety, FilesOfTwoGibibytesAndMoreAreSearchedToTheirEnd) {
                           ">> Within big.bin: 1 match(es) in 1 file(s)\n"
                           "\n"
                           ">> Total: 1 instance(s) of \"foo\" found.\n"));
-  EXPECT_EQ(run.err, "");
+  expectProgressOfOneFile(run.err, ".\\big.bin");
   removeTree(folder);
 }
