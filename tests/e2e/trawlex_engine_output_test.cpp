@@ -149,6 +149,14 @@ TEST(TrawlexOutput, DumpCharacterColumnShowsControlBytesAsDots) {
   EXPECT_EQ(result.run.err, "");
 }
 
+TEST(TrawlexOutput, UnicodeDumpShowsTheWidenedBytes) {
+  FileTree files = {{"u.txt", "\xFF\xFE" + utf16("hello world\r\n")}};
+  TrawlexOutcome result = runOnFiles(files, {"-u", "-b", "-m", "-z", "world", "*.txt"});
+  EXPECT_EQ(result.run.out,
+            crlf("0000000e : 77 00 6f 00 72 00 6c 00 64 00 " + blanks(18) + "  w.o.r.l.d.\n\n"));
+  EXPECT_EQ(result.run.err, "");
+}
+
 TEST(TrawlexOutput, CaseInsensitiveDumpShowsTheSearchText) {
   TrawlexOutcome result =
       runOnFiles({{"a.txt", "xABC\n"}}, {"-i", "-b", "-m", "-z", "abc", "*.txt"});

@@ -82,6 +82,14 @@ TEST(TrawlexProgress, EachSubfolderEnteredShowsItsPathAndThePattern) {
                                 progressCleared());
 }
 
+TEST(TrawlexProgress, SortedRunShowsTheWalkFirstThenEachFileInOrder) {
+  FileTree files = {{"z.txt", "foo\n"}, {"a\\y.txt", "nothing\n"}};
+  TrawlexOutcome result = runOnFiles(files, {"-s", "-x", "-t", "foo", "*.txt"});
+  EXPECT_EQ(result.run.out, crlf(">> Total: 1 instance(s) of \"foo\" found.\n"));
+  EXPECT_EQ(result.run.err, progressLine(".\\a\\*.txt") + progressLine(".\\a\\y.txt") +
+                                progressLine(".\\z.txt") + progressCleared());
+}
+
 TEST(TrawlexProgress, LongPathKeepsItsLastSeventyFiveCharacters) {
   std::string name = std::string(76, 'p') + ".txt";
   TrawlexOutcome result = runOnFiles({{name, "nothing\n"}}, {"-t", "foo", "*.txt"});

@@ -27,6 +27,22 @@ TEST(TrawlexSafety, ReadOnlyFileIsLeftAloneNamedAndCountedZero) {
   removeTree(folder);
 }
 
+TEST(TrawlexSafety, ReadOnlyFileGetsNoBackupAndNeedsNoErrorWithoutMatches) {
+  std::string folder = makeTempFolder("trawlex");
+  makeTree(folder, {{"hit.txt", "foo\n"}, {"miss.txt", "nothing\n"}});
+  for (const char* name : {"hit.txt", "miss.txt"}) {
+    SetFileAttributesA((folder + "\\" + name).c_str(), FILE_ATTRIBUTE_READONLY);
+  }
+  RunResult run = runTrawlex(folder, {"-k", "-r", "-t", "-z", "foo", "bar", "miss.txt"});
+  EXPECT_EQ(run.out, crlf(">> Total: 0 instance(s) of \"foo\" replaced with \"bar\".\n"));
+  EXPECT_EQ(run.err, "");
+  run = runTrawlex(folder, {"-k", "-r", "-t", "-z", "foo", "bar", "hit.txt"});
+  EXPECT_EQ(run.out, crlf(">> Total: 0 instance(s) of \"foo\" replaced with \"bar\".\n"));
+  EXPECT_NE(run.err.find(".\\hit.txt"), std::string::npos) << run.err;
+  EXPECT_EQ(readTree(folder), (FileTree{{"hit.txt", "foo\n"}, {"miss.txt", "nothing\n"}}));
+  removeTree(folder);
+}
+
 TEST(TrawlexSafety, ErrorAboutAReadOnlyFileStandsBetweenTheOutputAroundIt) {
   std::string folder = makeTempFolder("trawlex");
   makeTree(folder, {{"a.txt", "foo\n"}, {"b.txt", "foo\n"}, {"c.txt", "foo\n"}});
