@@ -1,0 +1,117 @@
+// Kavell's guard against removing the wrong folder, and the in-use test. A
+// folder the guard lets through must name, to Windows, exactly the folder
+// written: Windows drops trailing dots and blanks from a path's components and
+// takes "/" for "\", so a stored path that leans on either would reach another
+// folder (a drive root, or the folder above every profile) than the one shown
+// and compared. It must also lie below a drive root or a share.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "profile_rules.h"
+
+namespace {
+
+void require(bool condition) {
+  if (!condition)
+    abort();
+}
+
+bool isLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// The path's components as Windows separates them ("\" or "/"), a lead byte
+// and the byte after it making one character; empty components left out.
+// `slash` tells whether a "/" separated anything.
+std::vector<std::string> windowsComponents(const std::string& path, const LeadBytes& lead,
+                                           bool* slash) {
+  std::vector<std::string> parts(1);
+  *slash = false;
+  for (size_t pos = 0; pos < path.size();) {
+    unsigned char byte = static_cast<unsigned char>(path[pos]);
+    size_t length = lead.isLead[byte] && pos + 1 < path.size() ? 2 : 1;
+    if (length == 1 && (path[pos] == '\\' || path[pos] == '/')) {
+      *slash = *slash || path[pos] == '/';
+      parts.emplace_back();
+    } else {
+      parts.back().append(path, pos, length);
+    }
+    pos += length;
+  }
+  std::vector<std::string> nonEmpty;
+  for (const std::string& part : parts) {
+    if (!part.empty())
+      nonEmpty.push_back(part);
+  }
+  return nonEmpty;
+}
+
+// True when Windows would read the component as another name: "." or "..",
+// or one ending in a single-byte dot or blank, which Windows drops.
+bool changesUnderNormalization(const std::string& part, const LeadBytes& lead) {
+  size_t last = 0;
+  for (size_t pos = 0; pos < part.size();) {
+    last = pos;
+    unsigned char byte = static_cast<unsigned char>(part[pos]);
+    pos += lead.isLead[byte] && pos + 1 < part.size() ? 2 : 1;
+  }
+  return last + 1 == part.size() && (part[last] == '.' || part[last] == ' ');
+}
+
+void checkGuard(const std::string& path, const LeadBytes& lead) {
+  if (isDangerousFolder(path, lead))
+    return;
+  bool slash = false;
+  std::vector<std::string> parts = windowsComponents(path, lead, &slash);
+  require(!slash);
+  for (const std::string& part : parts)
+    require(!changesUnderNormalization(part, lead));
+  bool drive = path.size() >= 3 && isLetter(path[0]) && path[1] == ':' && path[2] == '\\';
+  bool share = path.compare(0, 2, "\\\\") == 0;
+  require(drive || share);
+  size_t rootParts = drive ? 1 : 2;
+  // "\\?\UNC\server\share" and "\\?\C:" name roots too.
+  if (share && (parts[0] == "?" || parts[0] == "."))
+    rootParts = parts.size() > 1 && (parts[1] == "UNC" || parts[1] == "unc") ? 4 : 2;
+  require(parts.size() > rootParts);
+  require(secondCharIsLetter(path) == false);
+}
+
+void checkInUse(const std::string& sid, const std::string& path, const std::string& loadedFolder,
+                const LeadBytes& lead) {
+  LoadedProfiles loaded;
+  require(isInUse(sid, path, loaded, lead));
+  loaded.readable = true;
+  loaded.sids = {sid};
+  require(isInUse(sid, path, loaded, lead));
+  loaded.sids = {sid + "_Classes"};
+  loaded.folders = {loadedFolder};
+  bool nested =
+      folderContains(path, loadedFolder, lead) || folderContains(loadedFolder, path, lead);
+  require(isInUse(sid, path, loaded, lead) == nested);
+  // A folder always contains itself, whatever the case of its letters or its
+  // trailing backslashes.
+  if (path.find_first_not_of('\\') != std::string::npos)
+    require(folderContains(path, path + "\\", lead));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  FuzzedDataProvider input(data, size);
+  LeadBytes lead;
+  if (input.ConsumeBool()) {
+    for (int byte = 0x81; byte <= 0xFE; ++byte)
+      lead.isLead[byte] = true;
+  }
+  std::string sid = input.ConsumeRandomLengthString(64);
+  std::string loadedFolder = input.ConsumeRandomLengthString(128);
+  std::string path = input.ConsumeRemainingBytesAsString();
+  checkGuard(path, lead);
+  checkInUse(sid, path, loadedFolder, lead);
+  return 0;
+}
