@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "options.h"
+#include "run_totals.h"
 #include "string_prep.h"
 
 namespace {
@@ -205,6 +206,22 @@ void checkEscapeRoundTrip(FuzzedDataProvider& input) {
   require(text == bytes && message.empty());
 }
 
+// The grand total never wraps to a negative count, and the total line quotes
+// the arguments exactly as typed, whatever bytes they hold.
+void checkTotals(const RunOptions& options, const CommandLine& commandLine, int32_t total,
+                 int32_t count) {
+  int64_t sum = static_cast<int64_t>(total) + count;
+  require(addToTotal(total, count) == (sum > INT32_MAX ? INT32_MAX : sum));
+  std::string line = totalLine(options, total, commandLine);
+  std::string head = ">> Total: " + std::to_string(total) +
+                     (options.wholeLine ? " line(s) of \"" : " instance(s) of \"");
+  std::string tail = options.replace  ? "\" replaced with \"" + commandLine.replaceArgument + "\"."
+                     : options.invert ? "\" not found."
+                                      : "\" found.";
+  require(line == head + commandLine.searchArgument + tail);
+  require(exitCodeFor(options, total) == (options.countAsExitCode ? total : 0));
+}
+
 std::vector<std::string> splitArguments(const std::string& rest) {
   std::vector<std::string> args;
   if (rest.empty())
@@ -223,6 +240,8 @@ std::vector<std::string> splitArguments(const std::string& rest) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
+  int32_t total = input.ConsumeIntegralInRange<int32_t>(0, INT32_MAX);
+  int32_t count = input.ConsumeIntegralInRange<int32_t>(0, INT32_MAX);
   if (input.ConsumeIntegralInRange<int>(0, 3) == 0) {
     checkEscapeRoundTrip(input);
     return 0;
@@ -237,7 +256,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   closeStream(out);
   std::string errors = closeStream(err);
   checkScan(args, outcome, options, commandLine, errors);
-  if (!outcome.endProcess)
+  if (!outcome.endProcess) {
     checkPreparation(commandLine, options);
+    checkTotals(options, commandLine, total, count);
+  }
   return 0;
 }
