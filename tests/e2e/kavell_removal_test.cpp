@@ -142,6 +142,22 @@ TEST_F(KavellRemoval, HeldFileStopsTheFolderAndIsReported) {
   EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, profileGuidKey(kGuid)));
 }
 
+TEST_F(KavellRemoval, FolderInUseAsCurrentDirectoryIsReported) {
+  std::string profile = work + "\\old";
+  makeProfileTree(profile);
+  addProfile(kOrphanSid, profile);
+  char previous[MAX_PATH];
+  GetCurrentDirectoryA(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryA((profile + "\\Documents").c_str()));
+  RunResult run = runKavell({"/A"}, work);
+  SetCurrentDirectoryA(previous);
+  EXPECT_EQ(run.exitCode, 0u);
+  expectFailureLineAfter(run.out, "Deleting " + std::string(kOrphanSid) + " - Account Unknown\\old",
+                         win32ErrorText(ERROR_SHARING_VIOLATION));
+  EXPECT_TRUE(folderExists(profile + "\\Documents"));
+  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, profileKey(kOrphanSid)));
+}
+
 TEST_F(KavellRemoval, UndeletableKeyIsReportedAndTheScanMovesOn) {
   addProfile("S-1-5-21-1-2-3-4441", work + "\\stuck");
   makeProfileTree(work + "\\stuck");
