@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -68,9 +69,20 @@ struct ScanResult {
 };
 
 bool writeAll(HANDLE output, const std::string& bytes) {
-  DWORD written = 0;
-  return WriteFile(output, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
+  for (size_t done = 0; done < bytes.size();) {
+    DWORD piece = static_cast<DWORD>(std::min(bytes.size() - done, largestRead));
+    DWORD written = 0;
+    if (!WriteFile(output, bytes.data() + done, piece, &written, nullptr)) {
+      return false;
+    }
+    // A disk file takes less than it was given only when its disk is full.
+    if (written != piece) {
+      SetLastError(ERROR_DISK_FULL);
+      return false;
+    }
+    done += piece;
+  }
+  return true;
 }
 
 void showReadProgress(const FileScan& scan, HANDLE input, DWORD& lastTick, int64_t& fileSize) {
@@ -238,6 +250,27 @@ void restoreAttributes(const std::string& path, DWORD attributes) {
   SetFileAttributesA(path.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
 }
 
+// Copies `path` to `backup`. The copy is made under a temporary name and
+// renamed over an older backup only once it is complete, so that a copy that
+// fails part-way (a full disk) leaves the older backup as it was.
+DWORD makeBackup(const std::string& path, const std::string& backup) {
+  // A read-only older backup stays, as a copy over it would fail on Windows;
+  // some platform layers let a rename replace it.
+  DWORD existing = GetFileAttributesA(backup.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
+    return ERROR_ACCESS_DENIED;
+  }
+  std::string copy = temporaryNameFor(path, GetCurrentProcessId(), nextSerial());
+  if (CopyFileA(path.c_str(), copy.c_str(), TRUE) &&
+      MoveFileExA(copy.c_str(), backup.c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return 0;
+  }
+  DWORD code = GetLastError();
+  DeleteFileA(copy.c_str());
+  return code;
+}
+
 // Closes the temporary file and puts it in place (after the backup, with
 // "-k"); returns false, having reported why, when the original stays as it was.
 bool commitRewrite(const std::string& path, FileHandle& temporary, const std::string& temporaryName,
@@ -250,8 +283,9 @@ bool commitRewrite(const std::string& path, FileHandle& temporary, const std::st
   }
   if (runOptions.backups) {
     std::string backup = path + ".bak";
-    if (!CopyFileA(path.c_str(), backup.c_str(), FALSE)) {
-      reportError("Error creating backup " + quoted(backup), GetLastError());
+    DWORD code = makeBackup(path, backup);
+    if (code != 0) {
+      reportError("Error creating backup " + quoted(backup), code);
       return false;
     }
   }

@@ -192,6 +192,19 @@ TEST_F(FileProcessor, FailedBackupLeavesTheOriginalUntouched) {
   EXPECT_EQ((std::vector<std::string>{"a.txt", "a.txt.bak"}), namesIn(folder));
 }
 
+TEST_F(FileProcessor, BackupThatCannotReplaceTheOlderOneKeepsBoth) {
+  runOptions.replace = true;
+  runOptions.backups = true;
+  writeBytes(path, "foo\n");
+  writeBytes(path + ".bak", "older backup");
+  SetFileAttributesA((path + ".bak").c_str(), FILE_ATTRIBUTE_READONLY);
+  EXPECT_EQ(0, process("foo", "bar"));
+  EXPECT_EQ("foo\n", readBytes(path));
+  EXPECT_EQ("older backup", readBytes(path + ".bak"));
+  EXPECT_EQ(0u, errors.rfind("Error creating backup \"" + path + ".bak\": ", 0)) << errors;
+  EXPECT_EQ((std::vector<std::string>{"a.txt", "a.txt.bak"}), namesIn(folder));
+}
+
 TEST_F(FileProcessor, LineTooLongForMemoryIsAnErrorAndTheFileStaysAsItWas) {
   runOptions.replace = true;
   lineLengthLimit = 1000;
