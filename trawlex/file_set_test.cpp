@@ -6,8 +6,8 @@
 #include <string>
 
 #include "options.h"
-#include "report.h"
 #include "path_rules.h"
+#include "report.h"
 
 namespace {
 

@@ -13,13 +13,36 @@ bool showsAsDot(unsigned char byte) {
   return byte == 0x07 || byte == 0x09 || byte == 0x0A || byte == 0x0D;
 }
 
+// Ordinary bytes are copied in runs; only the few control bytes need a look.
 void appendLineText(std::string& out, std::string_view line) {
-  for (char byte : line) {
-    unsigned char value = static_cast<unsigned char>(byte);
-    if (value == 0) {
+  size_t runStart = 0;
+  for (size_t i = 0; i < line.size(); ++i) {
+    unsigned char value = static_cast<unsigned char>(line[i]);
+    if (value > 0x0D || (value != 0 && !showsAsDot(value))) {
       continue;
     }
-    out.push_back(showsAsDot(value) ? '.' : byte);
+    out.append(line.data() + runStart, i - runStart);
+    if (value != 0) {
+      out.push_back('.');
+    }
+    runStart = i + 1;
+  }
+  out.append(line.data() + runStart, line.size() - runStart);
+}
+
+void appendDecimal(std::string& out, int64_t value) {
+  char digits[24];
+  int count = 0;
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  do {
+    digits[count++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) {
+    out.push_back('-');
+  }
+  while (count > 0) {
+    out.push_back(digits[--count]);
   }
 }
 
@@ -47,14 +70,19 @@ std::string& pendingReport() {
   return pending;
 }
 
-void writeOut(std::string_view text) {
-  if (!reportBuffered) {
-    fwrite(text.data(), 1, text.size(), stdout);
-    return;
-  }
-  std::string& pending = pendingReport();
-  pending.append(text);
-  if (pending.size() >= reportBlock) {
+// Where the next piece of output is put together: straight into the
+// collected report when it is buffered, else into a scratch line.
+std::string& outputTarget() {
+  static std::string scratch;
+  scratch.clear();
+  return reportBuffered ? pendingReport() : scratch;
+}
+
+// Sends what outputTarget collected on its way.
+void finishOutput(std::string& target) {
+  if (&target != &pendingReport()) {
+    fwrite(target.data(), 1, target.size(), stdout);
+  } else if (target.size() >= reportBlock) {
     flushReport();
   }
 }
@@ -72,7 +100,9 @@ void flushReport() {
 }
 
 void printReportText(std::string_view text) {
-  writeOut(text);
+  std::string& target = outputTarget();
+  target.append(text);
+  finishOutput(target);
 }
 
 const char* pluralNoun() {
@@ -80,11 +110,10 @@ const char* pluralNoun() {
 }
 
 void printLineText(std::string_view line) {
-  static std::string text;
-  text.clear();
-  appendLineText(text, line);
-  text.push_back('\n');
-  writeOut(text);
+  std::string& target = outputTarget();
+  appendLineText(target, line);
+  target.push_back('\n');
+  finishOutput(target);
 }
 
 void printMatchLine(const char* label, std::string_view line, const std::string& path,
@@ -92,18 +121,19 @@ void printMatchLine(const char* label, std::string_view line, const std::string&
   if (!runOptions.printMatches || runOptions.binary) {
     return;
   }
-  static std::string prefix;
-  prefix.clear();
+  std::string& target = outputTarget();
   if (label != nullptr) {
-    prefix.append(label).append(": ");
+    target.append(label).append(": ");
   }
   if (runOptions.printFileNames) {
-    prefix.append(path);
+    target.append(path);
   }
   if (runOptions.printLineNumbers) {
-    prefix.append("(").append(std::to_string(lineNumber)).append("): ");
+    target.push_back('(');
+    appendDecimal(target, lineNumber);
+    target.append("): ");
   }
-  writeOut(prefix);
+  finishOutput(target);
   printLineText(line);
 }
 
@@ -135,5 +165,5 @@ std::string dumpText(int64_t offset, std::string_view bytes) {
 }
 
 void printMatchBytes(int64_t offset, std::string_view bytes) {
-  writeOut(dumpText(offset, bytes));
+  printReportText(dumpText(offset, bytes));
 }
