@@ -89,7 +89,8 @@ size_t findFrom(std::string_view line, const std::string& searchText, size_t sta
 }
 
 void replaceAt(std::string& line, size_t position, size_t length, const std::string& replaceText) {
-  size_t removed = std::min(length, line.size() - std::min(position, line.size()));
+  position = std::min(position, line.size());
+  size_t removed = std::min(length, line.size() - position);
   if (!runOptions.preserveCase) {
     line.replace(position, removed, replaceText);
     return;

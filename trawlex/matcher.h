@@ -57,8 +57,8 @@ bool lineEquals(std::string_view line, const std::string& searchText);
 /// while `start` is at most the line's length.
 size_t findFrom(std::string_view line, const std::string& searchText, size_t start);
 
-/// Replaces the `length` bytes of `line` at `position` (cut at the end of the
-/// line) by `replaceText`, which under `preserveCase` first takes the case
+/// Replaces the `length` bytes of `line` at `position` (both cut at the end of
+/// the line) by `replaceText`, which under `preserveCase` first takes the case
 /// class of the bytes it replaces.
 void replaceAt(std::string& line, size_t position, size_t length, const std::string& replaceText);
 

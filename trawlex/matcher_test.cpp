@@ -121,6 +121,8 @@ TEST_F(Matcher, ReplaceAtInsertsTheReplacementAsTyped) {
   EXPECT_EQ("x New y\n", line);
   replaceAt(line, 6, 10, "!");
   EXPECT_EQ("x New !", line);
+  replaceAt(line, 7, 3, "?");
+  EXPECT_EQ("x New !?", line);
 }
 
 TEST_F(Matcher, ReplaceAtFollowsTheCaseOfTheReplacedText) {
