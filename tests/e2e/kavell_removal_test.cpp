@@ -343,6 +343,56 @@ TEST_F(KavellRemoval, FolderOfALoadedProfileCountsAsInUse) {
                                       "S-1-5-21-1-2-3-5002", "S-1-5-21-1-2-3-5004"}));
 }
 
+// Windows takes every spelling below for the loaded profile's own folder, so
+// a stale entry written so must not take a logged-on user's files: it counts
+// as in use and is not touched at all.
+class KavellLoadedSpellings : public KavellTest {
+ protected:
+  void SetUp() override {
+    KavellTest::SetUp();
+    loaded = work + "\\loaded";
+    makeProfileTree(loaded);
+    addProfile("S-1-5-21-1-2-3-5000", loaded);
+    markLoaded("S-1-5-21-1-2-3-5000");
+  }
+
+  // Adds one orphan entry per spelling, runs /A, and checks nothing moved.
+  void expectAllInUse(const std::vector<std::string>& spellings) {
+    for (size_t i = 0; i < spellings.size(); ++i) {
+      addProfile("S-1-5-21-1-2-3-50" + std::to_string(10 + i), spellings[i], REG_SZ);
+    }
+    std::vector<std::string> before = listTree(loaded);
+    RunResult run = runKavell({"/A"}, work);
+    EXPECT_EQ(run.out, orphanRun("")) << run.out;
+    EXPECT_EQ(listTree(loaded), before);
+    EXPECT_EQ(subkeyNames(HKEY_LOCAL_MACHINE, kProfileList).size(), 2 + spellings.size());
+  }
+
+  std::string loaded;
+};
+
+TEST_F(KavellLoadedSpellings, TrailingBackslashAndDotDotStep) {
+  expectAllInUse({loaded + "\\", work + "\\loaded\\..\\loaded"});
+}
+
+TEST_F(KavellLoadedSpellings, DoubledBackslash) {
+  expectAllInUse({work + "\\\\loaded"});
+}
+
+TEST_F(KavellLoadedSpellings, ForwardSlashesAndDotStep) {
+  std::string slashes = loaded;
+  for (char& c : slashes)
+    c = c == '\\' ? '/' : c;
+  expectAllInUse({slashes, work + "\\.\\loaded"});
+}
+
+TEST_F(KavellRemoval, TrailingBackslashFolderIsRemoved) {
+  makeProfileTree(work + "\\old");
+  addProfile(kOrphanSid, work + "\\old\\", REG_SZ);
+  EXPECT_EQ(runKavell({"/A"}, work).out, orphanRun(deleting(kOrphanSid, "Account Unknown\\")));
+  EXPECT_FALSE(folderExists(work + "\\old"));
+}
+
 // A path of exactly `length` characters that names `folder` through "\."
 // steps (the system drops them), and a last backslash when the count is odd.
 std::string paddedPath(const std::string& folder, size_t length) {
