@@ -142,6 +142,18 @@ TEST(TrawlexSafety, FileWhoseBackupCannotBeMadeIsLeftAlone) {
   removeTree(folder);
 }
 
+TEST(TrawlexSafety, ReadOnlyOlderBackupIsNeitherReplacedNorItsFileRewritten) {
+  std::string folder = makeTempFolder("trawlex");
+  makeTree(folder, {{"x.txt", "foo\n"}, {"x.txt.bak", "kept backup\n"}});
+  SetFileAttributesA((folder + "\\x.txt.bak").c_str(), FILE_ATTRIBUTE_READONLY);
+  RunResult run = runTrawlex(folder, {"-k", "-r", "-g", "-t", "-z", "foo", "bar", "*.txt"});
+  EXPECT_EQ(run.out, crlf(">> Within *.txt: 0 replacement(s) in 1 file(s)\n"
+                          ">> Total: 0 instance(s) of \"foo\" replaced with \"bar\".\n"));
+  EXPECT_NE(run.err.find("x.txt"), std::string::npos) << run.err;
+  EXPECT_EQ(readTree(folder), (FileTree{{"x.txt", "foo\n"}, {"x.txt.bak", "kept backup\n"}}));
+  removeTree(folder);
+}
+
 TEST(TrawlexSafety, NoTemporaryFileIsLeftOrProcessed) {
   // In direct mode the walk is still enumerating the folder while each file
   // is rewritten: a temporary file met by it, or a rewritten file met again,
