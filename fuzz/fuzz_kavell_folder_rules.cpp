@@ -6,6 +6,7 @@
 // and compared. It must also lie below a drive root or a share.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -81,6 +82,34 @@ void checkGuard(const std::string& path, const LeadBytes& lead) {
   require(secondCharIsLetter(path) == false);
 }
 
+// The folder Windows opens for a drive path, as lower-case components below
+// the drive: "/" taken for "\\", empty and "." steps dropped, ".." stepping up,
+// trailing dots and blanks dropped. False for anything but a drive path.
+bool openedFolder(const std::string& path, std::vector<std::string>* folder) {
+  if (path.size() < 3 || !isLetter(path[0]) || path[1] != ':' ||
+      (path[2] != '\\' && path[2] != '/'))
+    return false;
+  bool slash = false;
+  folder->clear();
+  for (std::string part : windowsComponents(path, LeadBytes(), &slash)) {
+    for (char& c : part)
+      c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+    size_t end = part.find_last_not_of(". ");
+    if (part == "..") {
+      if (folder->size() > 1)
+        folder->pop_back();
+    } else if (end != std::string::npos) {
+      folder->push_back(part.substr(0, end + 1));
+    }
+  }
+  return true;
+}
+
+bool nestedFolders(const std::vector<std::string>& a, const std::vector<std::string>& b) {
+  size_t common = std::min(a.size(), b.size());
+  return std::equal(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(common), b.begin());
+}
+
 void checkInUse(const std::string& sid, const std::string& path, const std::string& loadedFolder,
                 const LeadBytes& lead) {
   LoadedProfiles loaded;
@@ -92,7 +121,16 @@ void checkInUse(const std::string& sid, const std::string& path, const std::stri
   loaded.folders = {loadedFolder};
   bool nested =
       folderContains(path, loadedFolder, lead) || folderContains(loadedFolder, path, lead);
-  require(isInUse(sid, path, loaded, lead) == nested);
+  bool inUse = isInUse(sid, path, loaded, lead);
+  require(inUse == nested);
+  // However the two paths are spelled, the same folder, one above it or one
+  // inside it is in use.
+  // (Under a single-byte code page, where every byte is a character.)
+  std::vector<std::string> profileFolder, usedFolder;
+  if (!lead.isLead[0x81] && openedFolder(path, &profileFolder) &&
+      openedFolder(loadedFolder, &usedFolder) && profileFolder.size() > 1 &&
+      nestedFolders(profileFolder, usedFolder))
+    require(inUse || isDangerousFolder(path, LeadBytes()));
   // A folder always contains itself, whatever the case of its letters or its
   // trailing backslashes.
   if (path.find_first_not_of('\\') != std::string::npos)
