@@ -307,6 +307,23 @@ TEST_F(KavellRoots, RootsAndRelativeFoldersAreNeverEmptied) {
   EXPECT_EQ(subkeyNames(HKEY_LOCAL_MACHINE, kProfileList), std::vector<std::string>{kWineUserSid});
 }
 
+TEST_F(KavellRoots, RootsWrittenDifferentlyAreNeverEmptied) {
+  makeFile("Q:\\root.txt", "drive root");
+  makeFolder("Q:\\work");
+  makeFile("Q:\\work\\here.txt", "current folder");
+  makeFile("\\\\kvserver\\kvshare\\shared.txt", "share root");
+  const std::vector<std::string> roots = {
+      "Q:\\.", "Q:\\work\\..", "Q:/", "Q:\\\\", "\\\\kvserver\\kvshare\\.", "//kvserver/kvshare"};
+  for (size_t i = 0; i < roots.size(); ++i) {
+    addProfile("S-1-5-21-1-2-3-44" + std::to_string(10 + i), roots[i], REG_SZ);
+  }
+  std::vector<std::string> driveBefore = listTree(driveFolder), shareBefore = listTree(shareFolder);
+  RunResult run = runKavell({"/A"}, "Q:\\work");
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_EQ(listTree(driveFolder), driveBefore) << run.out;
+  EXPECT_EQ(listTree(shareFolder), shareBefore) << run.out;
+}
+
 TEST_F(KavellRemoval, FolderOfALoadedProfileCountsAsInUse) {
   // A loaded profile, a stale ".bak" entry naming its folder (in other letter
   // case too), and an entry whose folder holds it: all three are in use.
