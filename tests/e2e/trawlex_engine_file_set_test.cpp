@@ -117,6 +117,16 @@ TEST(TrawlexFileSet, RecursionWalksFilesBeforeSubfoldersDepthFirst) {
   EXPECT_EQ(result.after, files);
 }
 
+TEST(TrawlexFileSet, DotFolderNamedInTheWildcardIsWalked) {
+  // Only subfolders met by the walk are skipped for a leading dot.
+  FileTree files = {
+      {".cfg\\a.txt", "foo\n"}, {".cfg\\.inner\\b.txt", "foo\n"}, {".cfg\\sub\\c.txt", "foo\n"}};
+  TrawlexOutcome result = runOnFiles(files, {"-s", "-md", "-z", "foo", ".cfg\\*.txt"});
+  EXPECT_EQ(result.run.out, crlf(".cfg\\a.txt(1): foo.\n"
+                                 ".cfg\\sub\\c.txt(1): foo.\n"));
+  EXPECT_EQ(result.run.err, "");
+}
+
 TEST(TrawlexFileSet, SortedOrderIsTheByteOrderOfTheFullPaths) {
   // Upper case sorts before the backslash, which sorts before lower case.
   FileTree files = {{"b.txt", "foo\n"},  {"C.txt", "foo\n"},     {"a.txt", "foo\n"},

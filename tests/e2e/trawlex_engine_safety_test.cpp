@@ -176,6 +176,14 @@ TEST(TrawlexSafety, NoTemporaryFileIsLeftOrProcessed) {
     EXPECT_EQ(result.run.err, "");
     EXPECT_EQ(result.after, expected) << wildcard;
   }
+  // A pattern that names temporary-looking files must still see each once,
+  // the leftover of another process (process ids are multiples of 4) included.
+  FileTree tmpFiles = {{"a.tmp", "x\n"}, {"b.tmp", "x\n"}, {"~trawlex-1-1.tmp", "x\n"}};
+  TrawlexOutcome result = runOnFiles(tmpFiles, {"-r", "-g", "-z", "x", "y", "*.tmp"});
+  EXPECT_TRUE(endsWith(result.run.out, crlf(">> Within *.tmp: 3 replacement(s) in 3 file(s)\n")))
+      << result.run.out;
+  EXPECT_EQ(result.after,
+            (FileTree{{"a.tmp", "y\n"}, {"b.tmp", "y\n"}, {"~trawlex-1-1.tmp", "y\n"}}));
   EXPECT_EQ(rootFilesOfDriveC(), rootBefore);
 }
 
