@@ -95,6 +95,11 @@ TEST(TrawlexProgress, LongPathKeepsItsLastSeventyFiveCharacters) {
   TrawlexOutcome result = runOnFiles({{name, "nothing\n"}}, {"-t", "foo", "*.txt"});
   EXPECT_EQ(result.run.err, std::string(71, 'p') + ".txt\r" + progressCleared());
   EXPECT_EQ(result.run.out, crlf(">> Total: 0 instance(s) of \"foo\" found.\n"));
+
+  // A path of exactly 75 characters is shown whole, without padding.
+  name = std::string(69, 'q') + ".txt";
+  result = runOnFiles({{name, "nothing\n"}}, {"-t", "foo", "*.txt"});
+  EXPECT_EQ(result.run.err, ".\\" + name + "\r" + progressCleared());
 }
 
 TEST(TrawlexProgress, ReplaceModeShowsTheSameLine) {
