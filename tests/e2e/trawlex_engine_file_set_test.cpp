@@ -45,6 +45,25 @@ TEST(TrawlexFileSet, FolderPartNamesTheFilesAndNoSubfolderIsEnteredWithoutS) {
   EXPECT_EQ(result.after, files);
 }
 
+TEST(TrawlexFileSet, AbsoluteWildcardNamesFilesByTheirFullPath) {
+  std::string folder = makeTempFolder("trawlex");
+  makeTree(folder, {{"a.txt", "foo\n"}, {"sub\\b.txt", "foo\n"}});
+  RunResult run = runTrawlex(folder, {"-s", "-md", "-z", "foo", folder + "\\*.txt"});
+  EXPECT_EQ(run.out, crlf(folder + "\\a.txt(1): foo.\n" + folder + "\\sub\\b.txt(1): foo.\n"));
+  EXPECT_EQ(run.err, "");
+
+  // The same folder written with forward slashes, from another current folder.
+  std::string slashed = folder;
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  std::string elsewhere = makeTempFolder("trawlex");
+  run = runTrawlex(elsewhere, {"-s", "-r", "-t", "-z", "foo", "bar", slashed + "/*.txt"});
+  EXPECT_EQ(run.out, crlf(">> Total: 2 instance(s) of \"foo\" replaced with \"bar\".\n"));
+  EXPECT_EQ(readTree(folder), (FileTree{{"a.txt", "bar\n"}, {"sub\\b.txt", "bar\n"}}));
+  EXPECT_EQ(readTree(elsewhere), FileTree{});
+  removeTree(folder);
+  removeTree(elsewhere);
+}
+
 TEST(TrawlexFileSet, LeadingBackslashNamesTheRootOfTheCurrentDrive) {
   std::string folder = makeTempFolder("trawlex");
   ASSERT_EQ(folder.substr(0, 2), "C:");
@@ -58,11 +77,14 @@ TEST(TrawlexFileSet, LeadingBackslashNamesTheRootOfTheCurrentDrive) {
 }
 
 TEST(TrawlexFileSet, WildcardThatMatchesNothingStillGetsItsSummary) {
-  FileTree files = {{"a.txt", "foo\n"}};
-  TrawlexOutcome result = runOnFiles(files, {"-z", "foo", "*.none", "nodir\\*.txt"});
+  // "docs" names a folder, which is no file.
+  FileTree files = {{"a.txt", "foo\n"}, {"docs\\b.txt", "foo\n"}};
+  TrawlexOutcome result = runOnFiles(files, {"-z", "foo", "*.none", "nodir\\*.txt", "docs"});
   EXPECT_EQ(result.run.out, crlf(">> Within *.none: 0 match(es) in 0 file(s)\n"
                                  "\n"
                                  ">> Within nodir\\*.txt: 0 match(es) in 0 file(s)\n"
+                                 "\n"
+                                 ">> Within docs: 0 match(es) in 0 file(s)\n"
                                  "\n"
                                  ">> Total: 0 instance(s) of \"foo\" found.\n"));
   EXPECT_EQ(result.run.err, "");
