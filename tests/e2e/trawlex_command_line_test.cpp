@@ -134,8 +134,10 @@ TEST_F(TrawlexCommandLine, MissingPositionalArguments) {
 }
 
 TEST_F(TrawlexCommandLine, ReplaceTurnedOffMakesTheSecondArgumentAWildcard) {
-  expectRun({"-t", "-z", "-r", "-f", "foo", "bar"}, ">> Total: 0 instance(s) of \"foo\" found.\n",
+  writeFile(folder + "\\bar", "foo foo\n");
+  expectRun({"-t", "-z", "-r", "-f", "foo", "bar"}, ">> Total: 2 instance(s) of \"foo\" found.\n",
             "", 0);
+  EXPECT_EQ(readFile(folder + "\\bar"), "foo foo\n");
 }
 
 TEST_F(TrawlexCommandLine, DashOrSlashAloneIsSkipped) {
@@ -144,6 +146,10 @@ TEST_F(TrawlexCommandLine, DashOrSlashAloneIsSkipped) {
 }
 
 TEST_F(TrawlexCommandLine, OptionsAfterTheSearchStringArePositional) {
+  // "-i" after the search is a second wildcard: the search stays case-sensitive.
+  writeFile(folder + "\\a.txt", "FOO\nfoo\n");
+  expectRun({"-t", "-z", "foo", "*.txt", "-i"}, ">> Total: 1 instance(s) of \"foo\" found.\n", "",
+            0);
   // As a wildcard "-h" matches nothing; as an option it would print the help.
   expectRun({"-t", "-z", "foo", "-h"}, ">> Total: 0 instance(s) of \"foo\" found.\n", "", 0);
   expectRun({"-r", "foo", "-i"}, ">> Total: 0 instance(s) of \"foo\" replaced with \"-i\".\n", "",
