@@ -157,6 +157,22 @@ TEST(TrawlexOutput, UnicodeDumpShowsTheWidenedBytes) {
   EXPECT_EQ(result.run.err, "");
 }
 
+TEST(TrawlexOutput, AnEscapeInEitherStringSwitchesToDumps) {
+  // Only the replacement holds an escape (an escaped backslash), yet the
+  // match is dumped instead of printed as a line.
+  TrawlexOutcome result =
+      runOnFiles({{"a.txt", "a foo\n"}}, {"-r", "-m", "-z", "foo", "x\\\\y", "*.txt"});
+  EXPECT_EQ(result.run.out, crlf("00000002 : 78 5c 79 " + blanks(39) + "  x\\y\n\n"));
+  EXPECT_EQ(result.after, (FileTree{{"a.txt", "a x\\y\n"}}));
+
+  // Verbatim mode keeps the typed characters and prints lines.
+  result = runOnFiles({{"a.txt", "x a^Mb y\n"}}, {"-v", "-m", "-z", "a^Mb", "*.txt"});
+  EXPECT_EQ(result.run.out,
+            crlf("Verbatim mode: \\ and ^ processing not performed on search/replace strings.\n"
+                 "x a^Mb y.\n"));
+  EXPECT_EQ(result.run.err, "");
+}
+
 TEST(TrawlexOutput, CaseInsensitiveDumpShowsTheSearchText) {
   TrawlexOutcome result =
       runOnFiles({{"a.txt", "xABC\n"}}, {"-i", "-b", "-m", "-z", "abc", "*.txt"});
