@@ -54,6 +54,8 @@ TrawlexOutcome runOnFiles(const FileTree& files, const std::vector<std::string>&
 }
 
 std::string progressLine(const std::string& text) {
+  if (text.size() > 75)
+    return text.substr(text.size() - 75) + "\r";
   return text + std::string(75 - text.size(), ' ') + "\r";
 }
 

@@ -38,8 +38,8 @@ struct TrawlexOutcome {
 TrawlexOutcome runOnFiles(const FileTree& files, const std::vector<std::string>& args,
                           bool mergeStreams = false);
 
-/// The progress line that shows `text` (at most 75 characters): the text,
-/// blanks up to 75 characters, and a carriage return.
+/// The progress line that shows `text`: its last 75 characters, or the text
+/// and blanks up to 75 characters, and a carriage return.
 std::string progressLine(const std::string& text);
 
 /// What blanks the progress line: 75 blanks and a carriage return.
