@@ -281,6 +281,16 @@ TEST_F(KavellCommandLine, WildcardArgumentsReachTheProgramAsTyped) {
             expectedRun("Deleting User Profile owned by a?c.\n\n", "", "Process Completed.\n"));
 }
 
+TEST_F(KavellCommandLine, UserNameIsPrintedAsTyped) {
+  for (const char* name : {"%s%d%n%x", "50%", "O'Brien", "\xe9t\xe9"}) {
+    RunResult run = runKavell({name}, work);
+    EXPECT_EQ(run.out, expectedRun("Deleting User Profile owned by " + std::string(name) + ".\n\n",
+                                   "", "Process Completed.\n"))
+        << name;
+    EXPECT_EQ(run.exitCode, 0u);
+  }
+}
+
 TEST_F(KavellCommandLine, QuotedUserNameArrivesWhole) {
   RunResult quoted = runProgramRaw(programUnderTest(), " \"John Smith\"", work);
   EXPECT_EQ(quoted.out, expectedRun("Deleting User Profile owned by John Smith.\n\n", "",

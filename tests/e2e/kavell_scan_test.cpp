@@ -116,8 +116,19 @@ TEST_F(KavellScan, PathIsReadWhateverItsValueType) {
   RegSetValueExA(key, "ProfileImagePath", 0, REG_BINARY,
                  reinterpret_cast<const BYTE*>(path.c_str()), static_cast<DWORD>(path.size() + 1));
   RegCloseKey(key);
+  // Stored without its terminating NUL, the path must still end where it ends.
+  std::string unterminated = work + "\\bare";
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, profileKey(kOrphanSid2).c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "ProfileImagePath", 0, REG_SZ,
+                 reinterpret_cast<const BYTE*>(unterminated.c_str()),
+                 static_cast<DWORD>(unterminated.size()));
+  RegCloseKey(key);
   EXPECT_EQ(runKavell({"/LIST"}, work).out,
-            expectedRun(kListHeading, listedProfile("Account Unknown\\binary", kOrphanSid, path),
+            expectedRun(kListHeading,
+                        listedProfile("Account Unknown\\bare", kOrphanSid2, unterminated) +
+                            listedProfile("Account Unknown\\binary", kOrphanSid, path),
                         "Process Completed.\n\n"));
 }
 
