@@ -57,6 +57,7 @@ struct Expected {
   bool replace = false;
   bool invert = false;
   bool escapes = true;
+  int helps = 0;
 };
 
 Expected expectedScan(const std::vector<std::string>& args) {
@@ -75,6 +76,7 @@ Expected expectedScan(const std::vector<std::string>& args) {
         expected.error = "Cannot use inverted match (-n) while doing replacement (-r).";
         return expected;
       }
+      expected.helps += letter == 'H' || letter == '?';
       expected.replace = letter == 'R' ? true : letter == 'F' ? false : expected.replace;
       expected.invert = expected.invert || letter == 'N';
       expected.escapes = expected.escapes && letter != 'V';
@@ -90,9 +92,22 @@ Expected expectedScan(const std::vector<std::string>& args) {
   return expected;
 }
 
+std::string helpText() {
+  MemoryStream out;
+  openStream(out);
+  printHelp(out.file);
+  return closeStream(out);
+}
+
 void checkScan(const std::vector<std::string>& args, const Outcome& outcome,
-               const RunOptions& options, const CommandLine& commandLine, const std::string& err) {
+               const RunOptions& options, const CommandLine& commandLine,
+               const std::string& printed, const std::string& err) {
   Expected expected = expectedScan(args);
+  // The help stands once for every help letter met, or alone for no arguments.
+  std::string help = helpText();
+  require(help.size() > 33 && printed.size() == help.size() * (args.empty() ? 1 : expected.helps));
+  for (size_t at = 0; at < printed.size(); at += help.size())
+    require(printed.compare(at, help.size(), help) == 0);
   if (args.empty()) {
     require(outcome.endProcess && outcome.exitCode == 0 && err.empty());
     return;
@@ -253,9 +268,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   openStream(out);
   openStream(err);
   Outcome outcome = scanCommandLine(args, options, commandLine, out.file, err.file);
-  closeStream(out);
+  std::string printed = closeStream(out);
   std::string errors = closeStream(err);
-  checkScan(args, outcome, options, commandLine, errors);
+  checkScan(args, outcome, options, commandLine, printed, errors);
   if (!outcome.endProcess) {
     checkPreparation(commandLine, options);
     checkTotals(options, commandLine, total, count);
