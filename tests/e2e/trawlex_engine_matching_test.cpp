@@ -236,6 +236,18 @@ TEST(TrawlexMatching, CarriageReturnInsideTheSearchNeverMatchesAcrossLines) {
   EXPECT_EQ(result.run.err, "");
 }
 
+TEST(TrawlexMatching, FileWithoutAnyLineBreakIsOneLine) {
+  std::string filler(3 << 19, 'x');
+  std::string before = "foo" + filler + "foo" + filler + "foo";
+  TrawlexOutcome result = runOnFiles({{"one.txt", before}}, {"-w", "-n", "-a", "-z", "x", "*.txt"});
+  EXPECT_TRUE(result.run.out ==
+              crlf("(1): " + before + "\n" + ">> Total: 1 line(s) of \"x\" not found.\n"));
+  result = runOnFiles({{"one.txt", before}}, {"-r", "-t", "-z", "foo", "bar", "*.txt"});
+  EXPECT_EQ(result.run.out, crlf(">> Total: 3 instance(s) of \"foo\" replaced with \"bar\".\n"));
+  EXPECT_TRUE(result.after == (FileTree{{"one.txt", "bar" + filler + "bar" + filler + "bar"}}));
+  EXPECT_EQ(result.run.err, "");
+}
+
 TEST(TrawlexMatching, LongMatchingLinePrintsWhole) {
   std::string line = std::string(3 << 20, 'x') + "foo" + std::string(1 << 20, 'y');
   TrawlexOutcome result =
