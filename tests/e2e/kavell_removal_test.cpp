@@ -120,6 +120,21 @@ TEST_F(KavellRemoval, WithoutGuidOnlyTheThreeSidKeysGo) {
   EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, policyGuidKey(kGuid) + "\\Sub"));
 }
 
+TEST_F(KavellRemoval, GuidValueNeverReachesTheParentKeys) {
+  // Another profile's GUID keys stand under both parents; a garbage "Guid"
+  // value must not make Kavell delete the "ProfileGuid" or "PolicyGuid" key
+  // itself, or anything of another profile below them.
+  for (const char* guid : {"\\", "\\\\", " ", "\\.", "."}) {
+    SCOPED_TRACE(std::string("Guid value \"") + guid + "\"");
+    addPolicyKeys("S-1-5-18", kOtherGuid);
+    addProfile(kOrphanSid, work + "\\p", REG_SZ, guid);
+    runKavell({"/A"}, work);
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, profileGuidKey(kOtherGuid) + "\\Sub"));
+    EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, policyGuidKey(kOtherGuid) + "\\Sub"));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, profileKey(kOrphanSid)));
+  }
+}
+
 TEST_F(KavellRemoval, HeldFileStopsTheFolderAndIsReported) {
   std::string profile = work + "\\old";
   makeProfileTree(profile);
