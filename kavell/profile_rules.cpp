@@ -8,18 +8,18 @@ bool isAsciiLetter(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-std::string withoutTrailingBackslashes(const std::string& path) {
-  size_t end = path.find_last_not_of('\\');
-  return end == std::string::npos ? std::string() : path.substr(0, end + 1);
+bool isSeparator(const std::string& text, size_t pos, const LeadBytes& lead) {
+  return charLength(text, pos, lead) == 1 && (text[pos] == '\\' || text[pos] == '/');
 }
 
-// The components between backslashes, empty ones left out.
+// The components between separators ("\" or "/"), empty ones left out: the
+// system reads repeated separators as one.
 std::vector<std::string> components(const std::string& path, const LeadBytes& lead) {
   std::vector<std::string> parts;
   std::string current;
   for (size_t pos = 0; pos < path.size();) {
     size_t length = charLength(path, pos, lead);
-    if (length == 1 && path[pos] == '\\') {
+    if (isSeparator(path, pos, lead)) {
       if (!current.empty())
         parts.push_back(current);
       current.clear();
@@ -33,12 +33,71 @@ std::vector<std::string> components(const std::string& path, const LeadBytes& le
   return parts;
 }
 
-bool isDriveAbsolute(const std::string& path) {
-  return path.size() >= 3 && isAsciiLetter(path[0]) && path[1] == ':' && path[2] == '\\';
+bool endsInDotOrBlank(const std::string& part, const LeadBytes& lead) {
+  size_t last = 0;
+  for (size_t pos = 0; pos < part.size(); pos += charLength(part, pos, lead))
+    last = pos;
+  return charLength(part, last, lead) == 1 && (part[last] == '.' || part[last] == ' ');
 }
 
-bool isUncPath(const std::string& path) {
-  return path.compare(0, 2, "\\\\") == 0;
+// A component as the system opens it: trailing dots and blanks dropped.
+std::string openedName(const std::string& part, const LeadBytes& lead) {
+  std::string name = part;
+  while (!name.empty() && endsInDotOrBlank(name, lead))
+    name.pop_back();
+  return name;
+}
+
+bool isDriveName(const std::string& part) {
+  return part.size() == 2 && isAsciiLetter(part[0]) && part[1] == ':';
+}
+
+// A folder path as its root ("C:" or "\\server\share") and the folders below
+// it, the way the system reads it. `full` is false for a relative path.
+struct FolderPath {
+  bool full = false;
+  std::string root;
+  std::vector<std::string> parts;
+};
+
+// How many leading components make the root, 0 for a relative path.
+size_t rootLength(const std::string& path, const std::vector<std::string>& parts,
+                  const LeadBytes& lead) {
+  bool twoSeparators = path.size() >= 2 && isSeparator(path, 0, lead) && isSeparator(path, 1, lead);
+  if (!twoSeparators)
+    return (path.size() >= 3 && isDriveName(path.substr(0, 2)) && isSeparator(path, 2, lead)) ? 1
+                                                                                              : 0;
+  // "\\?\C:\x", "\\?\UNC\server\share\x", and "\\server\share\x".
+  bool device = !parts.empty() && (parts[0] == "?" || parts[0] == ".");
+  if (!device)
+    return parts.size() >= 2 ? 2 : 0;
+  if (parts.size() >= 2 && isDriveName(parts[1]))
+    return 2;
+  bool unc = parts.size() >= 4 && equalsIgnoreCase(parts[1], "UNC", lead);
+  return unc ? 4 : 0;
+}
+
+FolderPath parseFolder(const std::string& path, const LeadBytes& lead) {
+  FolderPath folder;
+  std::vector<std::string> parts = components(path, lead);
+  size_t rootParts = rootLength(path, parts, lead);
+  folder.full = rootParts > 0;
+  if (rootParts == 1 || rootParts == 2) {
+    folder.root = (rootParts == 1 || isDriveName(parts[1])) ? parts[rootParts - 1]
+                                                            : "\\\\" + parts[0] + "\\" + parts[1];
+  } else if (rootParts == 4) {
+    folder.root = "\\\\" + parts[2] + "\\" + parts[3];
+  }
+  for (size_t i = rootParts; i < parts.size(); ++i) {
+    std::string name = openedName(parts[i], lead);
+    if (parts[i] == "..") {
+      if (!folder.parts.empty())
+        folder.parts.pop_back();
+    } else if (!name.empty()) {
+      folder.parts.push_back(name);
+    }
+  }
+  return folder;
 }
 
 }  // namespace
@@ -74,11 +133,19 @@ bool expandSystemDrive(const std::string& path, const char* systemDrive, std::st
 }
 
 bool folderContains(const std::string& outer, const std::string& inner, const LeadBytes& lead) {
-  std::string base = withoutTrailingBackslashes(outer);
-  std::string candidate = withoutTrailingBackslashes(inner);
-  if (base.empty() || !startsWithIgnoreCase(candidate, base, base.size(), lead))
+  FolderPath base = parseFolder(outer, lead);
+  FolderPath candidate = parseFolder(inner, lead);
+  if (base.root.empty() && base.parts.empty())
     return false;
-  return candidate.size() == base.size() || candidate[base.size()] == '\\';
+  if (base.full != candidate.full || !equalsIgnoreCase(base.root, candidate.root, lead) ||
+      base.parts.size() > candidate.parts.size()) {
+    return false;
+  }
+  for (size_t i = 0; i < base.parts.size(); ++i) {
+    if (!equalsIgnoreCase(base.parts[i], candidate.parts[i], lead))
+      return false;
+  }
+  return true;
 }
 
 bool isInUse(const std::string& sid, const std::string& profilePath, const LoadedProfiles& loaded,
@@ -126,15 +193,12 @@ bool secondCharIsLetter(const std::string& path) {
 
 bool isDangerousFolder(const std::string& path, const LeadBytes& lead) {
   std::vector<std::string> parts = components(path, lead);
+  // A name the system would shorten ("x.", "x ", ".", "..") may lead elsewhere
+  // than it reads; such a path is never removed.
   for (const std::string& part : parts) {
-    if (part == "." || part == "..")
+    if (endsInDotOrBlank(part, lead))
       return true;
   }
-  // A drive path needs a folder below the root; a share path needs one below
-  // the share (its first two components are server and share).
-  if (isDriveAbsolute(path))
-    return parts.size() < 2;
-  if (isUncPath(path))
-    return parts.size() < 3;
-  return true;
+  FolderPath folder = parseFolder(path, lead);
+  return !folder.full || folder.parts.empty();
 }

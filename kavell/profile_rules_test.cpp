@@ -72,6 +72,10 @@ TEST(FolderContains, SameOrBelowIgnoringCaseAndTrailingBackslash) {
   EXPECT_FALSE(folderContains("C:\\Users\\me", "C:\\Users\\me2", single));
   EXPECT_FALSE(folderContains("C:\\Users\\me", "C:\\Users", single));
   EXPECT_FALSE(folderContains("", "C:\\Users", single));
+  EXPECT_TRUE(folderContains("\\\\srv\\share\\p", "\\\\?\\UNC\\SRV\\share\\p\\x", single));
+  EXPECT_FALSE(folderContains("\\\\srv\\share\\p", "\\\\srv\\other\\p", single));
+  EXPECT_FALSE(folderContains("rel", "C:\\rel", single));
+  EXPECT_TRUE(folderContains("rel", "rel\\sub", single));
 }
 
 LoadedProfiles loadedMe() {
@@ -103,6 +107,17 @@ TEST(InUse, StaleEntryForALoadedUsersFolderIsInUse) {
   EXPECT_TRUE(isInUse("S-1-5-21-1-2-3-4444", "C:\\users", loaded, single));
   EXPECT_TRUE(isInUse("S-1-5-21-1-2-3-4444", "C:\\users\\me\\AppData", loaded, single));
   EXPECT_FALSE(isInUse("S-1-5-21-1-2-3-4444", "C:\\users\\old", loaded, single));
+}
+
+TEST(InUse, OtherSpellingsOfALoadedFolderAreInUse) {
+  LoadedProfiles loaded = loadedMe();
+  for (const char* spelling :
+       {"C:\\users\\\\me", "C:/users/me", "C:\\users\\.\\me", "C:\\users\\x\\..\\me",
+        "C:\\users\\me.", "C:\\users \\me", "\\\\?\\C:\\users\\me", "c:\\\\USERS//"}) {
+    EXPECT_TRUE(isInUse("S-1-5-21-1-2-3-5010", spelling, loaded, single)) << spelling;
+  }
+  EXPECT_FALSE(isInUse("S-1-5-21-1-2-3-5010", "C:\\users\\me\\..\\old", loaded, single));
+  EXPECT_FALSE(isInUse("S-1-5-21-1-2-3-5010", "D:\\users\\me", loaded, single));
 }
 
 TEST(InUse, UnreadableHiveListMeansEverythingIsInUse) {
@@ -155,6 +170,26 @@ TEST(DangerousFolder, RootsAndRelativePaths) {
   }
   for (const char* good : {"C:\\Users\\old", "c:\\x", "\\\\server\\share\\old",
                            "C:\\Documents and Settings\\old.bak", "C:\\Users\\.hidden"}) {
+    EXPECT_FALSE(isDangerousFolder(good, single)) << good;
+  }
+}
+
+TEST(DangerousFolder, NamesTheSystemWouldShortenAreRefused) {
+  for (const char* bad : {"C:\\ ", "C:\\...", "C:\\Users\\ ", "C:\\Users\\jsmith.",
+                          "C:\\Users.\\jsmith", "\\\\server\\share\\. "}) {
+    EXPECT_TRUE(isDangerousFolder(bad, single)) << bad;
+  }
+  EXPECT_FALSE(isDangerousFolder("C:\\Users\\j.smith\\", single));
+  EXPECT_FALSE(isDangerousFolder("C:\\Documents and Settings\\John Smith", single));
+}
+
+TEST(DangerousFolder, ForwardSlashesAndDevicePaths) {
+  for (const char* bad : {"C:\\/", "C:/", "C:\\Users/..", "C:\\Users\\jsmith/../..",
+                          "\\\\?\\UNC\\server\\share", "\\\\?\\C:\\", "//server/share"}) {
+    EXPECT_TRUE(isDangerousFolder(bad, single)) << bad;
+  }
+  for (const char* good : {"C:/users/old", "\\\\?\\C:\\Users\\old",
+                           "\\\\?\\UNC\\server\\share\\old", "//server/share/old"}) {
     EXPECT_FALSE(isDangerousFolder(good, single)) << good;
   }
 }

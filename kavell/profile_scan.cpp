@@ -131,13 +131,13 @@ std::string deletingLine(ScanMode mode, const ProfileEntry& profile) {
 // Examines the profile `sid`: lists it, or deletes it when selected. Returns
 // true when it was deleted.
 bool examineProfile(ScanMode mode, int32_t days, const std::string& userName,
-                    const std::string& sid, const LeadBytes& lead) {
+                    const std::string& sid, const LeadBytes& lead, LoadedFolderCache* cache) {
   ProfileEntry profile;
   profile.sid = sid;
   if (!readProfile(&profile, lead))
     return false;
   // Read afresh for every profile: a user may log on while the scan runs.
-  if (isInUse(sid, profile.profilePath, readLoadedProfiles(lead), lead))
+  if (isInUse(sid, profile.profilePath, readLoadedProfiles(lead, cache), lead))
     return false;
   if (mode == ScanMode::List) {
     say("User: " + profile.owner.text + "\nSID : " + sid +
@@ -169,7 +169,7 @@ bool subkeyAt(HKEY key, DWORD index, std::string* name) {
 
 }  // namespace
 
-LoadedProfiles readLoadedProfiles(const LeadBytes& lead) {
+LoadedProfiles readLoadedProfiles(const LeadBytes& lead, LoadedFolderCache* cache) {
   LoadedProfiles loaded;
   HKEY users;
   if (RegOpenKeyExA(HKEY_USERS, "", 0, readAccess, &users) != ERROR_SUCCESS)
@@ -178,9 +178,15 @@ LoadedProfiles readLoadedProfiles(const LeadBytes& lead) {
   LONG code = ERROR_SUCCESS;
   for (DWORD index = 0; (code = readSubkeyAt(users, index, &name)) == ERROR_SUCCESS; ++index) {
     loaded.sids.push_back(name);
-    std::string folder;
-    if (profileFolder(name, &folder, lead))
-      loaded.folders.push_back(folder);
+    auto known = cache->folderOf.find(name);
+    if (known == cache->folderOf.end()) {
+      std::string folder;
+      if (!profileFolder(name, &folder, lead))
+        folder.clear();
+      known = cache->folderOf.emplace(name, folder).first;
+    }
+    if (!known->second.empty())
+      loaded.folders.push_back(known->second);
   }
   RegCloseKey(users);
   // A list cut short by a failure may lack the very hive that matters.
@@ -200,13 +206,14 @@ void scanProfiles(ScanMode mode, int32_t days, const std::string& userName, cons
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, profileListKey, 0, readAccess, &list) == ERROR_SUCCESS) {
     std::string sid;
     std::string lastRemoved;
+    LoadedFolderCache cache;
     DWORD index = 0;
     while (subkeyAt(list, index, &sid)) {
       // A removed profile leaves its place to the next one; if its key stayed,
       // it is still here and is stepped over rather than examined again.
       bool survivor = sid == lastRemoved;
       lastRemoved.clear();
-      if (!survivor && examineProfile(mode, days, userName, sid, lead)) {
+      if (!survivor && examineProfile(mode, days, userName, sid, lead, &cache)) {
         lastRemoved = sid;
       } else {
         ++index;

@@ -4,6 +4,7 @@
 #define KAVELL_PROFILE_SCAN_H_
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "ansi_strings.h"
@@ -17,10 +18,18 @@
 /// Each profile is examined once. Always ends its output with "\n\n".
 void scanProfiles(ScanMode mode, int32_t days, const std::string& userName, const LeadBytes& lead);
 
+/// Expanded folders of loaded profiles already read in this run, by SID; empty
+/// when the SID has none that fits. A SID's folder does not change while a run
+/// lasts, so each is read once however many profiles are examined.
+struct LoadedFolderCache {
+  std::map<std::string, std::string> folderOf;
+};
+
 /// The loaded hives (subkey names of HKEY_USERS) and the expanded folders of
 /// those that have a profile-list entry; `readable` is false when HKEY_USERS
 /// cannot be opened or read to its end.
-LoadedProfiles readLoadedProfiles(const LeadBytes& lead);
+/// Folders not in `cache` are read from the profile list and added to it.
+LoadedProfiles readLoadedProfiles(const LeadBytes& lead, LoadedFolderCache* cache);
 
 /// The system's text for a Win32 error code, trimmed; empty when it has none.
 std::string systemMessage(unsigned long code);

@@ -14,7 +14,8 @@ bool contains(const std::vector<std::string>& list, const std::string& item) {
 
 // The Wine user's own profile is loaded for as long as the session runs.
 TEST(LoadedProfiles, TheCurrentUsersHiveAndFolderAreLoaded) {
-  LoadedProfiles loaded = readLoadedProfiles(singleByteCodePage());
+  LoadedFolderCache cache;
+  LoadedProfiles loaded = readLoadedProfiles(singleByteCodePage(), &cache);
   EXPECT_TRUE(loaded.readable);
   EXPECT_TRUE(contains(loaded.sids, "S-1-5-21-0-0-0-1000"));
   const char* home = getenv("USERPROFILE");
@@ -33,10 +34,14 @@ TEST(LoadedProfiles, AHiveLoadedDuringTheRunIsSeen) {
                             nullptr),
             ERROR_SUCCESS);
   RegCloseKey(key);
-  bool seen = contains(readLoadedProfiles(singleByteCodePage()).sids, name);
+  LoadedFolderCache cache;
+  bool seen = contains(readLoadedProfiles(singleByteCodePage(), &cache).sids, name);
   RegDeleteKeyA(HKEY_USERS, name.c_str());
   EXPECT_TRUE(seen);
-  EXPECT_FALSE(contains(readLoadedProfiles(singleByteCodePage()).sids, name));
+  // It has no profile-list entry: remembered as having no folder.
+  EXPECT_EQ(cache.folderOf.count(name), 1u);
+  EXPECT_EQ(cache.folderOf[name], "");
+  EXPECT_FALSE(contains(readLoadedProfiles(singleByteCodePage(), &cache).sids, name));
 }
 
 // The wording differs between systems ("Access is denied." on Windows); what
