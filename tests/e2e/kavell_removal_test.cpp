@@ -135,6 +135,18 @@ TEST_F(KavellRemoval, GuidValueNeverReachesTheParentKeys) {
   }
 }
 
+TEST_F(KavellRemoval, EntryNamedStateNeverTakesEveryUsersPolicyState) {
+  // A profile-list entry named "State" is garbage, but /D:0 selects it by its
+  // hive alone; its group-policy key path must not become the parent of
+  // every user's policy state.
+  addPolicyKeys("S-1-5-18", kOtherGuid);
+  makeProfileTree(work + "\\State");
+  setLastWriteTime(work + "\\State\\NTUSER.DAT", fileTimeOf(2001, 1, 1));
+  addProfile("State", work + "\\State");
+  runKavell({"/D:0"}, work);
+  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, groupPolicyStateKey("S-1-5-18") + "\\Sub"));
+}
+
 TEST_F(KavellRemoval, HeldFileStopsTheFolderAndIsReported) {
   std::string profile = work + "\\old";
   makeProfileTree(profile);
