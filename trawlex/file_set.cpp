@@ -64,7 +64,10 @@ int32_t walkSubdirectories(const std::string& directory, const std::string& patt
   }
   int32_t fileCount = 0;
   do {
-    if (isDirectory(entry) && entry.cFileName[0] != '.') {
+    // A directory link (junction or symbolic link) may lead back up the tree;
+    // following it would process the same files again and again.
+    bool isLink = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (isDirectory(entry) && !isLink && entry.cFileName[0] != '.') {
       std::string subdirectory = directory + entry.cFileName + "\\";
       printProgress(subdirectory + pattern, 0, 0);
       fileCount += walkDirectory(subdirectory, pattern, target);
