@@ -1,9 +1,9 @@
 // Kavell's guard against removing the wrong folder, and the in-use test. A
-// folder the guard lets through must name, to Windows, exactly the folder
-// written: Windows drops trailing dots and blanks from a path's components and
-// takes "/" for "\", so a stored path that leans on either would reach another
-// folder (a drive root, or the folder above every profile) than the one shown
-// and compared. It must also lie below a drive root or a share.
+// folder the guard lets through must hold no component that Windows would
+// read as another name (it drops trailing dots and blanks, and steps on "."
+// and ".."), so that it cannot reach a drive root or the folder above every
+// profile, and it must lie below a drive root or a share ("/" counting as
+// "\" throughout).
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -63,16 +63,19 @@ bool changesUnderNormalization(const std::string& part, const LeadBytes& lead) {
   return last + 1 == part.size() && (part[last] == '.' || part[last] == ' ');
 }
 
+bool isSeparator(char c) {
+  return c == '\\' || c == '/';
+}
+
 void checkGuard(const std::string& path, const LeadBytes& lead) {
   if (isDangerousFolder(path, lead))
     return;
   bool slash = false;
   std::vector<std::string> parts = windowsComponents(path, lead, &slash);
-  require(!slash);
   for (const std::string& part : parts)
     require(!changesUnderNormalization(part, lead));
-  bool drive = path.size() >= 3 && isLetter(path[0]) && path[1] == ':' && path[2] == '\\';
-  bool share = path.compare(0, 2, "\\\\") == 0;
+  bool drive = path.size() >= 3 && isLetter(path[0]) && path[1] == ':' && isSeparator(path[2]);
+  bool share = path.size() >= 2 && isSeparator(path[0]) && isSeparator(path[1]);
   require(drive || share);
   size_t rootParts = drive ? 1 : 2;
   // "\\?\UNC\server\share" and "\\?\C:" name roots too.
@@ -131,9 +134,10 @@ void checkInUse(const std::string& sid, const std::string& path, const std::stri
       openedFolder(loadedFolder, &usedFolder) && profileFolder.size() > 1 &&
       nestedFolders(profileFolder, usedFolder))
     require(inUse || isDangerousFolder(path, LeadBytes()));
-  // A folder always contains itself, whatever the case of its letters or its
-  // trailing backslashes.
-  if (path.find_first_not_of('\\') != std::string::npos)
+  // A folder that may be removed always contains itself, whatever its
+  // trailing backslashes (a backslash after a lone lead byte would be its
+  // trail byte instead).
+  if (!isDangerousFolder(path, lead) && !lead.isLead[static_cast<unsigned char>(path.back())])
     require(folderContains(path, path + "\\", lead));
 }
 
