@@ -127,8 +127,11 @@ TEST_F(KavellObstacles, EachStuckFolderIsReportedAndTheScanGoesOn) {
   makeFile(work + "\\bystander\\keep.txt", "keep", FILE_ATTRIBUTE_READONLY);
 
   held_ = holdOpenExclusively(held + "\\open.pst");
-  ASSERT_TRUE(setImmutable(frozen + "\\NTUSER.DAT", true)) << "chattr +i did not take";
   immutable_ = frozen + "\\NTUSER.DAT";
+  if (!setImmutable(frozen + "\\NTUSER.DAT", true)) {
+    GTEST_SKIP() << "chattr +i does not take on this file system (it needs root and "
+                    "ext2/3/4, xfs or btrfs): the immutable-file case was not tried";
+  }
   sitter_ = startSitter(busy + "\\Desktop", work + "\\sitter.out");
 
   RunResult run = runKavell({"/A"}, work);
@@ -171,8 +174,11 @@ TEST_F(KavellObstacles, ListingTouchesNothingAndSeesEveryObstacleProfile) {
   makeFile(frozen + "\\NTUSER.DAT", "hive", FILE_ATTRIBUTE_READONLY);
   addProfile("S-1-5-21-7-7-7-1002", frozen);
   held_ = holdOpenExclusively(held + "\\open.pst");
-  ASSERT_TRUE(setImmutable(frozen + "\\NTUSER.DAT", true)) << "chattr +i did not take";
   immutable_ = frozen + "\\NTUSER.DAT";
+  if (!setImmutable(frozen + "\\NTUSER.DAT", true)) {
+    GTEST_SKIP() << "chattr +i does not take on this file system (it needs root and "
+                    "ext2/3/4, xfs or btrfs): the immutable-file case was not tried";
+  }
   RunResult run = runKavell({"/LIST"}, work);
   EXPECT_EQ(run.out,
             expectedRun("Listing User Profiles on the local computer currently not in use:\n\n",
