@@ -69,8 +69,15 @@ bool launch(const std::string& program, const std::string& argumentText,
   startup.hStdError = err;
   std::string commandLine = quoteArgument(program) + argumentText;
   PROCESS_INFORMATION process = {};
-  BOOL started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
-                                nullptr, workDir.c_str(), &startup, &process);
+  // Under heavy load Wine now and then fails a start with ERROR_INTERNAL_ERROR;
+  // nothing has run then, so trying again is safe.
+  BOOL started = FALSE;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) Sleep(200 * attempt);
+    started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                             workDir.c_str(), &startup, &process);
+    if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+  }
   CloseHandle(in);
   CloseHandle(out);
   if (err != out) CloseHandle(err);
