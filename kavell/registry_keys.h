@@ -32,9 +32,11 @@ constexpr size_t keyPathRoom = 256;
 
 /// The keys under HKEY_LOCAL_MACHINE that belong to the profile `sid` with
 /// the "Guid" value `guid`, in the order they are removed: its profile-list
-/// key, its two group-policy keys and, when `guid` is not empty, its
-/// ProfileGuid and PolicyGuid keys. Returns false, and fills nothing, when a
-/// path would not fit keyPathRoom or `sid` is empty.
+/// key, its two group-policy keys when `sid` reads as a SID (parseSidText)
+/// and, when `guid` is not empty and holds no backslash, its ProfileGuid and
+/// PolicyGuid keys. Returns false, and fills nothing, when `sid` is empty or
+/// a path built from it or `guid` would not fit keyPathRoom, whether or not
+/// that key is to be removed.
 bool profileKeyPaths(const std::string& sid, const std::string& guid,
                      std::vector<std::string>* paths);
 

@@ -37,17 +37,35 @@ TEST(ProfileKeys, WithoutGuidOnlyTheSidKeys) {
             "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Group Policy\\State\\S-1-5-18");
 }
 
+TEST(ProfileKeys, NameThatIsNoSidNamesNoPolicyKeys) {
+  std::vector<std::string> paths;
+  ASSERT_TRUE(profileKeyPaths("State", "{AB-CD}", &paths));
+  std::vector<std::string> expected = {
+      "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\State",
+      "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileGuid\\{AB-CD}",
+      "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\PolicyGuid\\{AB-CD}"};
+  EXPECT_EQ(paths, expected);
+}
+
+TEST(ProfileKeys, GuidWithABackslashNamesNoGuidKeys) {
+  std::vector<std::string> paths;
+  ASSERT_TRUE(profileKeyPaths("S-1-5-18", "{AB}\\..", &paths));
+  EXPECT_EQ(paths.size(), 3u);
+}
+
 TEST(ProfileKeys, PathThatDoesNotFitIsRefusedWhole) {
   std::vector<std::string> paths = {"untouched"};
-  // The longest prefix is the group-policy state key's, 62 characters.
+  // The longest prefix is the group-policy state key's, 61 characters.
   std::string prefix = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Group Policy\\State\\";
-  std::string fits(255 - prefix.size(), '1');
+  std::string fits = "S-1-5-" + std::string(255 - prefix.size() - 6, '1');
   EXPECT_TRUE(profileKeyPaths(fits, "", &paths));
   EXPECT_EQ(paths[2].size(), 255u);
   paths = {"untouched"};
   EXPECT_FALSE(profileKeyPaths(fits + "1", "", &paths));
   EXPECT_FALSE(profileKeyPaths("S-1-5-18", std::string(250, 'g'), &paths));
   EXPECT_FALSE(profileKeyPaths("", "", &paths));
+  // A name that is no SID fits the same rooms as one that is.
+  EXPECT_FALSE(profileKeyPaths(std::string(256 - prefix.size(), 'x'), "", &paths));
   EXPECT_EQ(paths, std::vector<std::string>({"untouched"}));
 }
 
