@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "file_scan.h"
 #include "options.h"
@@ -209,33 +210,31 @@ HANDLE createTemporary(const std::string& path, std::string& temporaryName) {
   return INVALID_HANDLE_VALUE;
 }
 
-bool isLockedOrProtected(DWORD code) {
-  return code == ERROR_UNABLE_TO_REMOVE_REPLACED || code == ERROR_SHARING_VIOLATION ||
-         code == ERROR_LOCK_VIOLATION || code == ERROR_ACCESS_DENIED;
+// Gives the new file the original's DACL, which a rename would otherwise
+// replace by what the folder hands down. A failure leaves the inherited one.
+void copySecurity(const std::string& from, const std::string& to) {
+  DWORD needed = 0;
+  GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+  if (needed == 0) {
+    return;
+  }
+  std::vector<char> descriptor(needed);
+  if (GetFileSecurityA(from.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed,
+                       &needed)) {
+    SetFileSecurityA(to.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
+  }
 }
 
-// Puts the temporary file in the place of `path` in one step. ReplaceFileA
-// keeps the original's security and creation time; a plain rename serves
-// where it cannot, unless the original is locked or protected, which a
-// rename must not override either. ReplaceFileA is given a backup name of
-// our own: without one, some implementations park the original under a name
-// of their own choosing and leave that file behind when they fail.
+// Puts the temporary file in the place of `path` with one rename, so that
+// whenever the process is stopped, `path` holds the old or the new content.
+// ReplaceFileA is not used: some implementations move the original aside
+// before the new file takes its name (all do when asked for a backup), and a
+// stop between the two leaves no file under the name. What it would keep and
+// a rename does not (creation time, DACL) is carried over by hand. A file
+// that another program holds open without delete sharing makes the rename
+// fail, and the original stays.
 DWORD putInPlace(const std::string& path, const std::string& temporaryName) {
-  std::string parked = temporaryNameFor(path, GetCurrentProcessId(), nextSerial());
-  if (ReplaceFileA(path.c_str(), temporaryName.c_str(), parked.c_str(),
-                   REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
-    DeleteFileA(parked.c_str());
-    return 0;
-  }
-  DWORD code = GetLastError();
-  if (code == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) {
-    // The original was parked but the new file could not take its name.
-    MoveFileExA(parked.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
-    return code;
-  }
-  if (isLockedOrProtected(code)) {
-    return code;
-  }
+  copySecurity(path, temporaryName);
   if (MoveFileExA(temporaryName.c_str(), path.c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return 0;
@@ -274,9 +273,10 @@ DWORD makeBackup(const std::string& path, const std::string& backup) {
 // Closes the temporary file and puts it in place (after the backup, with
 // "-k"); returns false, having reported why, when the original stays as it was.
 bool commitRewrite(const std::string& path, FileHandle& temporary, const std::string& temporaryName,
-                   DWORD attributes) {
+                   const BY_HANDLE_FILE_INFORMATION& original) {
   HANDLE handle = temporary.handle;
   temporary.handle = INVALID_HANDLE_VALUE;
+  SetFileTime(handle, &original.ftCreationTime, nullptr, nullptr);
   if (!CloseHandle(handle)) {
     reportError("Error writing " + quoted(path), GetLastError());
     return false;
@@ -294,13 +294,14 @@ bool commitRewrite(const std::string& path, FileHandle& temporary, const std::st
     reportError("Error replacing " + quoted(path), code);
     return false;
   }
-  restoreAttributes(path, attributes);
+  restoreAttributes(path, original.dwFileAttributes);
   return true;
 }
 
-DWORD attributesOf(HANDLE input) {
-  BY_HANDLE_FILE_INFORMATION information;
-  return GetFileInformationByHandle(input, &information) ? information.dwFileAttributes : 0;
+BY_HANDLE_FILE_INFORMATION informationOf(HANDLE input) {
+  BY_HANDLE_FILE_INFORMATION information = {};
+  GetFileInformationByHandle(input, &information);
+  return information;
 }
 
 // A read-only file is never rewritten. Counting its occurrences quietly tells
@@ -316,8 +317,8 @@ int32_t refuseReadOnly(HANDLE input, FileScan& scan) {
 
 int32_t replaceInFile(FileHandle& input, FileScan& scan) {
   const std::string& path = scan.path;
-  DWORD attributes = attributesOf(input.handle);
-  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+  BY_HANDLE_FILE_INFORMATION original = informationOf(input.handle);
+  if ((original.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
     return refuseReadOnly(input.handle, scan);
   }
   std::string temporaryName;
@@ -332,7 +333,7 @@ int32_t replaceInFile(FileHandle& input, FileScan& scan) {
   CloseHandle(input.handle);
   input.handle = INVALID_HANDLE_VALUE;
   bool kept = !reportScanFailure(result, path) && scan.matchCount > 0 &&
-              commitRewrite(path, temporary, temporaryName, attributes);
+              commitRewrite(path, temporary, temporaryName, original);
   if (temporary.handle != INVALID_HANDLE_VALUE) {
     CloseHandle(temporary.handle);
     temporary.handle = INVALID_HANDLE_VALUE;
