@@ -28,7 +28,8 @@ bool shiftFileTime(uint64_t fileTime, int64_t shift, uint64_t* result) {
 }
 
 bool ageCutoff(uint64_t now, int32_t days, uint64_t* cutoff) {
-  if (days < 0)
+  // A clock beyond the largest file time is no clock to measure ages by.
+  if (days < 0 || now > largestFileTime)
     return false;
   // A day count this large reaches back past 1601; the product would also
   // overflow a signed 64-bit count.

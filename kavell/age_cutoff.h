@@ -17,8 +17,8 @@ constexpr uint64_t largestFileTime = 0x7FFFFFFFFFFFFFFFull;
 bool shiftFileTime(uint64_t fileTime, int64_t shift, uint64_t* result);
 
 /// The cut-off `days` whole days before `now`, in whole milliseconds. Returns
-/// false when it would fall before 1601 or when `days` is negative: then no
-/// hive counts as old enough.
+/// false when it would fall before 1601, when `days` is negative, or when
+/// `now` is beyond largestFileTime: then no hive counts as old enough.
 bool ageCutoff(uint64_t now, int32_t days, uint64_t* cutoff);
 
 /// True when a hive last written at `lastWrite` is older than `cutoff`, that

@@ -24,4 +24,12 @@ TEST(AgeCutoffFuzzRegression, CutoffFromAClockBeyondTheRangeIsRefused) {
   EXPECT_FALSE(ageCutoff(0xFFFFFFFFFFFFFFFFull, 1, &cutoff));
 }
 
+TEST(AgeCutoffFuzzRegression, AClockBeyondTheLargestFileTimeGivesNoCutoff) {
+  uint64_t cutoff = 0;
+  // One day past the range, one day back: would land on the largest file time.
+  EXPECT_FALSE(ageCutoff(largestFileTime + fileTimeDay, 1, &cutoff));
+  // A day count whose product passes the signed 64-bit range.
+  EXPECT_FALSE(ageCutoff(0xFF80FB1D30000000ull, 16777215, &cutoff));
+}
+
 }  // namespace
