@@ -8,158 +8,12 @@
 #include <vector>
 
 #include "options.h"
+#include "reference_model.h"
 #include "report.h"
 
 namespace {
 
 using namespace std::string_literals;
-
-// The reference model: the plain byte-by-byte algorithms of the line reader,
-// the matcher and the per-file loop, written as simply as possible, printing
-// through the same report operations.
-namespace model {
-
-bool readLine(const std::string& input, size_t& position, std::string& line) {
-  line.clear();
-  while (position < input.size()) {
-    char byte = input[position++];
-    line += byte;
-    if (byte == '\n') {
-      return true;
-    }
-    if (byte == '\r') {
-      if (position < input.size() && input[position] == '\n') {
-        line += input[position++];
-      }
-      return true;
-    }
-  }
-  return !line.empty();
-}
-
-char fold(char byte) {
-  return (byte >= 'A' && byte <= 'Z') ? static_cast<char>(byte + 32) : byte;
-}
-
-bool agree(char a, char b) {
-  return a == b || (runOptions.ignoreCase && fold(a) == fold(b));
-}
-
-bool lineEquals(const std::string& line, const std::string& search) {
-  if (line.size() != search.size()) {
-    return false;
-  }
-  for (size_t i = 0; i < line.size(); ++i) {
-    if (!agree(line[i], search[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
-const size_t none = static_cast<size_t>(-1);
-
-size_t findFrom(const std::string& line, const std::string& search, size_t start) {
-  for (size_t p = start; p + search.size() <= line.size(); ++p) {
-    size_t i = 0;
-    while (i < search.size() && agree(line[p + i], search[i])) {
-      ++i;
-    }
-    if (i == search.size()) {
-      return p;
-    }
-  }
-  return none;
-}
-
-void replaceAt(std::string& line, size_t position, size_t length, std::string replacement) {
-  if (runOptions.preserveCase) {
-    bool lower = false;
-    bool upper = false;
-    for (size_t i = position; i < position + length && i < line.size(); ++i) {
-      lower = lower || (line[i] >= 'a' && line[i] <= 'z');
-      upper = upper || (line[i] >= 'A' && line[i] <= 'Z');
-    }
-    for (char& byte : replacement) {
-      if (!lower && byte >= 'a' && byte <= 'z') {
-        byte = static_cast<char>(byte - 32);
-      } else if (lower && !upper && byte >= 'A' && byte <= 'Z') {
-        byte = static_cast<char>(byte + 32);
-      }
-    }
-  }
-  line.replace(position, length, replacement);
-}
-
-struct Result {
-  int32_t count = 0;
-  std::string output;
-};
-
-Result processFile(const std::string& input, const std::string& search,
-                   const std::string& replacement) {
-  Result result;
-  bool dumps = runOptions.printMatches && runOptions.binary;
-  const std::string& dumped = runOptions.replace ? replacement : search;
-  size_t position = 0;
-  int64_t lineNumber = 0;
-  std::string line;
-  while (true) {
-    int64_t lineStart = static_cast<int64_t>(position);
-    int64_t base = runOptions.replace ? static_cast<int64_t>(result.output.size()) : lineStart;
-    if (!readLine(input, position, line)) {
-      break;
-    }
-    ++lineNumber;
-    std::string unreplaced = line;
-    int32_t lineCount = 0;
-    if (runOptions.wholeLine) {
-      if (lineEquals(line, search)) {
-        if (dumps && !runOptions.invert) {
-          printMatchBytes(base, dumped);
-        }
-        if (runOptions.replace) {
-          replaceAt(line, 0, line.size(), replacement);
-        }
-        lineCount = 1;
-      }
-    } else {
-      for (size_t p = findFrom(line, search, 0); p != none;) {
-        if (dumps && !runOptions.invert) {
-          printMatchBytes(base + static_cast<int64_t>(p), dumped);
-        }
-        if (runOptions.replace) {
-          replaceAt(line, p, search.size(), replacement);
-          p = findFrom(line, search, p + replacement.size());
-        } else {
-          p = findFrom(line, search, p + search.size());
-        }
-        ++lineCount;
-      }
-    }
-    if (runOptions.invert) {
-      lineCount = lineCount > 0 ? 0 : 1;
-    }
-    if (lineCount > 0) {
-      result.count += lineCount;
-      if (runOptions.replace && runOptions.printBoth) {
-        printMatchLine("Original", unreplaced, "f.txt", lineNumber);
-        printMatchLine("REPLACED", line, "f.txt", lineNumber);
-      } else {
-        printMatchLine(nullptr, line, "f.txt", lineNumber);
-      }
-      if (runOptions.invert && dumps) {
-        printMatchBytes(lineStart, line);
-      }
-    }
-    if (runOptions.replace) {
-      result.output += line;
-    }
-  }
-  return result;
-}
-
-}  // namespace model
 
 struct FastResult {
   int32_t count = 0;
@@ -267,12 +121,13 @@ std::string whereTheyPart(const std::string& expected, const std::string& actual
 // Runs every case through the model and through the scan, one capture for
 // all of them, and compares counts, printed text and rewritten bytes.
 void compareWithModel(const std::vector<Case>& cases, std::mt19937& random) {
-  std::vector<model::Result> expected;
+  std::vector<ReferenceResult> expected;
   testing::internal::CaptureStdout();
   for (size_t i = 0; i < cases.size(); ++i) {
     runOptions = cases[i].options;
     printf("\n#%zu\n", i);
-    expected.push_back(model::processFile(cases[i].input, cases[i].search, cases[i].replacement));
+    expected.push_back(
+        referenceProcessFile(cases[i].input, cases[i].search, cases[i].replacement, "f.txt"));
   }
   std::string expectedPrinted = testing::internal::GetCapturedStdout();
   std::vector<FastResult> actual;
