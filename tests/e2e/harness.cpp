@@ -1,9 +1,9 @@
 #include "harness.h"
 
+#include <gtest/gtest.h>
 #include <windows.h>
 
 #include <algorithm>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -12,7 +12,8 @@ std::string programPathStorage;
 // Quotes one argument so that the C runtime's splitting gives it back whole:
 // backslashes double only where a double quote follows them.
 std::string quoteArgument(const std::string& arg) {
-  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos) return arg;
+  if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos)
+    return arg;
   std::string quoted = "\"";
   size_t backslashes = 0;
   for (char c : arg) {
@@ -20,7 +21,8 @@ std::string quoteArgument(const std::string& arg) {
       ++backslashes;
       continue;
     }
-    if (c == '"') backslashes = backslashes * 2 + 1;
+    if (c == '"')
+      backslashes = backslashes * 2 + 1;
     quoted.append(backslashes, '\\');
     backslashes = 0;
     quoted += c;
@@ -31,7 +33,8 @@ std::string quoteArgument(const std::string& arg) {
 
 // A Unix path given on the command line names the same file through drive Z:.
 std::string toWindowsPath(std::string path) {
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  if (!path.empty() && path[0] == '/')
+    path = "Z:" + path;
   std::replace(path.begin(), path.end(), '/', '\\');
   return path;
 }
@@ -46,7 +49,8 @@ std::string tempRoot() {
   char buffer[MAX_PATH];
   DWORD length = GetTempPathA(MAX_PATH, buffer);
   std::string root(buffer, length);
-  if (!root.empty() && root.back() == '\\') root.pop_back();
+  if (!root.empty() && root.back() == '\\')
+    root.pop_back();
   return root;
 }
 
@@ -58,8 +62,8 @@ HANDLE openInheritableNul() {
 
 // Starts the program with the given output handles, waits for it and closes
 // the handles. Returns false when it could not start.
-bool launch(const std::string& program, const std::string& argumentText,
-            const std::string& workDir, HANDLE out, HANDLE err, unsigned long* exitCode) {
+bool launch(const std::string& program, const std::string& argumentText, const std::string& workDir,
+            HANDLE out, HANDLE err, unsigned long* exitCode) {
   HANDLE in = openInheritableNul();
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
@@ -73,14 +77,17 @@ bool launch(const std::string& program, const std::string& argumentText,
   // nothing has run then, so trying again is safe.
   BOOL started = FALSE;
   for (int attempt = 0; attempt < 5 && !started; ++attempt) {
-    if (attempt > 0) Sleep(200 * attempt);
+    if (attempt > 0)
+      Sleep(200 * attempt);
     started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
                              workDir.c_str(), &startup, &process);
-    if (!started && GetLastError() != ERROR_INTERNAL_ERROR) break;
+    if (!started && GetLastError() != ERROR_INTERNAL_ERROR)
+      break;
   }
   CloseHandle(in);
   CloseHandle(out);
-  if (err != out) CloseHandle(err);
+  if (err != out)
+    CloseHandle(err);
   if (!started) {
     ADD_FAILURE() << "cannot start " << program << ": error " << GetLastError();
     return false;
@@ -94,7 +101,9 @@ bool launch(const std::string& program, const std::string& argumentText,
 
 }  // namespace
 
-const std::string& programUnderTest() { return programPathStorage; }
+const std::string& programUnderTest() {
+  return programPathStorage;
+}
 
 RunResult runProgramRaw(const std::string& program, const std::string& argumentText,
                         const std::string& workDir) {
@@ -113,8 +122,10 @@ RunResult runProgramRaw(const std::string& program, const std::string& argumentT
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
                      const std::string& workDir, bool mergeStreams) {
   std::string argumentText;
-  for (const std::string& arg : args) argumentText += " " + quoteArgument(arg);
-  if (!mergeStreams) return runProgramRaw(program, argumentText, workDir);
+  for (const std::string& arg : args)
+    argumentText += " " + quoteArgument(arg);
+  if (!mergeStreams)
+    return runProgramRaw(program, argumentText, workDir);
   // One handle for both streams keeps one file position, so the file holds
   // the bytes in the order they were written.
   RunResult result;
@@ -134,7 +145,8 @@ std::string makeTempFolder(const std::string& tag) {
   for (;;) {
     std::string path = root + "\\e2e-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
                        std::to_string(++counter);
-    if (CreateDirectoryA(path.c_str(), nullptr)) return path;
+    if (CreateDirectoryA(path.c_str(), nullptr))
+      return path;
     if (GetLastError() != ERROR_ALREADY_EXISTS) {
       ADD_FAILURE() << "cannot make " << path << ": error " << GetLastError();
       return path;
@@ -148,7 +160,8 @@ void removeTree(const std::string& path) {
   if (search != INVALID_HANDLE_VALUE) {
     do {
       std::string name = entry.cFileName;
-      if (name == "." || name == "..") continue;
+      if (name == "." || name == "..")
+        continue;
       std::string full = path + "\\" + name;
       SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
       bool isLink = entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
@@ -177,13 +190,15 @@ void writeFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string readFile(const std::string& path) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return "<missing>";
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return "<missing>";
   std::string bytes;
   char buffer[65536];
   DWORD got = 0;
-  while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0) bytes.append(buffer, got);
+  while (ReadFile(file, buffer, sizeof(buffer), &got, nullptr) && got > 0)
+    bytes.append(buffer, got);
   CloseHandle(file);
   return bytes;
 }
@@ -202,11 +217,14 @@ std::vector<std::string> listFolder(const std::string& path) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA entry;
   HANDLE search = FindFirstFileA((path + "\\*").c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE) return names;
+  if (search == INVALID_HANDLE_VALUE)
+    return names;
   do {
     std::string name = entry.cFileName;
-    if (name == "." || name == "..") continue;
-    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) name += "\\";
+    if (name == "." || name == "..")
+      continue;
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      name += "\\";
     names.push_back(name);
   } while (FindNextFileA(search, &entry));
   FindClose(search);
@@ -217,10 +235,101 @@ std::vector<std::string> listFolder(const std::string& path) {
 std::string crlf(const std::string& text) {
   std::string converted;
   for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) converted += '\r';
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r'))
+      converted += '\r';
     converted += text[i];
   }
   return converted;
+}
+
+// Unix-side helpers for fault tests: Wine starts an ELF program named by its
+// Unix path as a Unix process.
+
+std::string unixPath(const std::string& windowsPath) {
+  typedef char*(CDECL * UnixName)(LPCWSTR);
+  UnixName convert = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (convert == nullptr) {
+    return "";
+  }
+  std::wstring wide(windowsPath.begin(), windowsPath.end());
+  char* name = convert(wide.c_str());
+  if (name == nullptr) {
+    return "";
+  }
+  std::string result = name;
+  HeapFree(GetProcessHeap(), 0, name);
+  return result;
+}
+
+// Runs chattr on a file from the Unix side and waits until it took effect:
+// an immutable file refuses to be opened for writing.
+bool setImmutable(const std::string& path, bool immutable) {
+  std::string line = std::string("/usr/bin/chattr ") + (immutable ? "+i " : "-i ") + unixPath(path);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return false;
+  }
+  WaitForSingleObject(process.hProcess, INFINITE);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  for (int round = 0; round < 250; ++round) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    bool writable = file != INVALID_HANDLE_VALUE;
+    if (writable) {
+      CloseHandle(file);
+    }
+    if (writable != immutable) {
+      return true;
+    }
+    Sleep(20);
+  }
+  return false;
+}
+
+Sitter startSitter(const std::string& folder, const std::string& outputPath) {
+  Sitter sitter;
+  SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  EXPECT_TRUE(CreatePipe(&readEnd, &sitter.input, &inherit, 0));
+  SetHandleInformation(sitter.input, HANDLE_FLAG_INHERIT, 0);
+  HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                              CREATE_ALWAYS, 0, nullptr);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = readEnd;
+  startup.hStdOutput = output;
+  startup.hStdError = output;
+  std::string line = "C:\\windows\\system32\\cmd.exe /q /k cd";
+  EXPECT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                             folder.c_str(), &startup, &sitter.process));
+  CloseHandle(readEnd);
+  CloseHandle(output);
+  // "cd" prints the current directory once the interpreter is in place.
+  for (int round = 0; round < 250 && readFile(outputPath).size() < folder.size(); ++round) {
+    Sleep(20);
+  }
+  EXPECT_EQ(readFile(outputPath).compare(0, folder.size(), folder), 0)
+      << "the sitter did not start in " << folder << ": " << readFile(outputPath);
+  return sitter;
+}
+
+void stopSitter(Sitter& sitter) {
+  if (sitter.process.hProcess != nullptr) {
+    TerminateProcess(sitter.process.hProcess, 0);
+    WaitForSingleObject(sitter.process.hProcess, 5000);
+    CloseHandle(sitter.process.hThread);
+    CloseHandle(sitter.process.hProcess);
+  }
+  if (sitter.input != nullptr) {
+    CloseHandle(sitter.input);
+  }
+  sitter = Sitter();
 }
 
 // The test program takes the program under test as its one argument after

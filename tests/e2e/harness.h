@@ -4,6 +4,8 @@
 #ifndef TESTS_E2E_HARNESS_H_
 #define TESTS_E2E_HARNESS_H_
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -55,5 +57,26 @@ std::vector<std::string> listFolder(const std::string& path);
 /// Converts every "\n" not already preceded by "\r" to "\r\n": the C runtime
 /// writes text-mode streams that way, so expected output reads naturally.
 std::string crlf(const std::string& text);
+
+/// The Unix path of a Windows path of the test prefix, through Wine's own
+/// export; "" where there is none.
+std::string unixPath(const std::string& windowsPath);
+
+/// Sets or clears the immutable flag of `path` from the Unix side (chattr)
+/// and waits until it took effect; false when it did not.
+bool setImmutable(const std::string& path, bool immutable);
+
+// A command interpreter sitting in `folder` as its current directory, waiting
+// for input that never comes, until the test ends it.
+struct Sitter {
+  PROCESS_INFORMATION process = {};
+  HANDLE input = nullptr;
+};
+
+/// Starts a sitter in `folder`, its output going to `outputPath`.
+Sitter startSitter(const std::string& folder, const std::string& outputPath);
+
+/// Ends a sitter, if one runs.
+void stopSitter(Sitter& sitter);
 
 #endif  // TESTS_E2E_HARNESS_H_

@@ -13,69 +13,6 @@ namespace {
 const char kOrphanHeading[] = "Deleting User Profiles with no valid user associations:\n\n";
 const char kGuid[] = "{5A1C0E2B-7D3F-4E61-9B8A-0C2D4E6F8A10}";
 
-// Runs chattr on a file and waits until it took effect: an immutable file
-// refuses to be opened for writing.
-bool setImmutable(const std::string& path, bool immutable) {
-  runUnix(std::string("/usr/bin/chattr ") + (immutable ? "+i " : "-i ") + unixPathOf(path));
-  for (int round = 0; round < 250; ++round) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    bool writable = file != INVALID_HANDLE_VALUE;
-    if (writable)
-      CloseHandle(file);
-    if (writable != immutable)
-      return true;
-    Sleep(20);
-  }
-  return false;
-}
-
-// A command interpreter whose current directory is a given folder, waiting
-// for input that never comes until the test ends it.
-struct Sitter {
-  PROCESS_INFORMATION process = {};
-  HANDLE input = nullptr;
-};
-
-Sitter startSitter(const std::string& folder, const std::string& outputPath) {
-  Sitter sitter;
-  SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-  HANDLE readEnd = nullptr;
-  EXPECT_TRUE(CreatePipe(&readEnd, &sitter.input, &inherit, 0));
-  SetHandleInformation(sitter.input, HANDLE_FLAG_INHERIT, 0);
-  HANDLE output = CreateFileA(outputPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                              CREATE_ALWAYS, 0, nullptr);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = readEnd;
-  startup.hStdOutput = output;
-  startup.hStdError = output;
-  std::string line = "C:\\windows\\system32\\cmd.exe /q /k cd";
-  EXPECT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                             folder.c_str(), &startup, &sitter.process));
-  CloseHandle(readEnd);
-  CloseHandle(output);
-  // "cd" prints the current directory once the interpreter is in place.
-  for (int round = 0; round < 250 && readFile(outputPath).size() < folder.size(); ++round)
-    Sleep(20);
-  EXPECT_EQ(readFile(outputPath).compare(0, folder.size(), folder), 0)
-      << "the sitter did not start in " << folder << ": " << readFile(outputPath);
-  return sitter;
-}
-
-void stopSitter(Sitter& sitter) {
-  if (sitter.process.hProcess != nullptr) {
-    TerminateProcess(sitter.process.hProcess, 0);
-    WaitForSingleObject(sitter.process.hProcess, 5000);
-    CloseHandle(sitter.process.hThread);
-    CloseHandle(sitter.process.hProcess);
-  }
-  if (sitter.input != nullptr)
-    CloseHandle(sitter.input);
-  sitter = Sitter();
-}
-
 class KavellObstacles : public KavellTest {
  protected:
   void TearDown() override {

@@ -303,7 +303,7 @@ void removeLongTree(const std::string& folder) {
       } else if (isFolder) {
         // A link: remove only the link itself, from the Unix side, because
         // Wine's RemoveDirectory would act on a target that is empty.
-        runUnix("/bin/rm -f " + unixPathOf(folder + "\\" + narrow(name)));
+        runUnix("/bin/rm -f " + unixPath(folder + "\\" + narrow(name)));
         waitForPath(folder + "\\" + narrow(name), false);
       } else {
         DeleteFileW(full.c_str());
@@ -316,21 +316,6 @@ void removeLongTree(const std::string& folder) {
 }
 
 // ---- Unix side of the prefix ----
-
-std::string unixPathOf(const std::string& windowsPath) {
-  typedef char*(CDECL * UnixName)(LPCWSTR);
-  // Through void* : GetProcAddress's own type is no function's real type.
-  UnixName convert = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (convert == nullptr)
-    return "";
-  char* name = convert(widen(windowsPath).c_str());
-  if (name == nullptr)
-    return "";
-  std::string result = name;
-  HeapFree(GetProcessHeap(), 0, name);
-  return result;
-}
 
 void runUnix(const std::string& commandLine) {
   STARTUPINFOA startup = {};
@@ -368,7 +353,7 @@ bool waitForPath(const std::string& path, bool present) {
 bool makeUnixLink(const std::string& link, const std::string& target) {
   std::string parent = link.substr(0, link.rfind('\\'));
   std::string name = link.substr(link.rfind('\\') + 1);
-  std::string unixParent = unixPathOf(parent), unixTarget = unixPathOf(target);
+  std::string unixParent = unixPath(parent), unixTarget = unixPath(target);
   if (unixParent.empty() || unixTarget.empty())
     return false;
   runUnix("/bin/ln -s " + unixTarget + " " + unixParent + "/" + name);
@@ -472,7 +457,7 @@ void KavellTest::TearDown() {
     // the Unix side removes what is left of this test's own folder (rm never
     // follows links).
     if (folderExists(path) && path.rfind("C:\\users\\kv-e2e-", 0) == 0) {
-      runUnix("/bin/rm -rf " + unixPathOf(path));
+      runUnix("/bin/rm -rf " + unixPath(path));
       waitForPath(path, false);
     }
   }

@@ -89,8 +89,6 @@ void removeLongTree(const std::string& folder);
 
 // ---- Unix side of the prefix ----
 
-/// The Unix path of a Windows path of this prefix.
-std::string unixPathOf(const std::string& windowsPath);
 /// Runs a Unix program (absolute path, arguments split at blanks) and waits.
 void runUnix(const std::string& commandLine);
 /// This prefix's Unix folder (the WINEPREFIX variable), or "".

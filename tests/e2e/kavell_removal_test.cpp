@@ -274,10 +274,10 @@ class KavellRoots : public KavellTest {
     shareFolder = folder("share");
     // One shell each, so the steps run in order (Wine does not wait for a
     // Unix child to finish).
-    runUnix("/bin/sh -c \"ln -sfn " + unixPathOf(driveFolder) + " " + prefix_ + "/dosdevices/q:\"");
+    runUnix("/bin/sh -c \"ln -sfn " + unixPath(driveFolder) + " " + prefix_ + "/dosdevices/q:\"");
     waitForPath("Q:\\", true);
     runUnix("/bin/sh -c \"mkdir -p " + prefix_ + "/dosdevices/unc/kvserver && ln -sfn " +
-            unixPathOf(shareFolder) + " " + prefix_ + "/dosdevices/unc/kvserver/kvshare\"");
+            unixPath(shareFolder) + " " + prefix_ + "/dosdevices/unc/kvserver/kvshare\"");
     waitForPath("\\\\kvserver\\kvshare", true);
     ASSERT_TRUE(folderExists("Q:\\")) << "the drive Q: could not be mapped";
     ASSERT_TRUE(folderExists("\\\\kvserver\\kvshare")) << "the share could not be mapped";

@@ -14,24 +14,6 @@
 
 namespace {
 
-// The Unix path of a Windows path of this prefix, through Wine's own export.
-std::string unixPath(const std::string& windowsPath) {
-  typedef char*(CDECL * UnixName)(LPCWSTR);
-  UnixName convert = reinterpret_cast<UnixName>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (convert == nullptr) {
-    return "";
-  }
-  std::wstring wide(windowsPath.begin(), windowsPath.end());
-  char* name = convert(wide.c_str());
-  if (name == nullptr) {
-    return "";
-  }
-  std::string result = name;
-  HeapFree(GetProcessHeap(), 0, name);
-  return result;
-}
-
 // Starts a Unix program (absolute path, arguments split at blanks). Wine
 // signals its handle before it is done, so callers watch for its effect.
 bool startUnix(const std::string& commandLine) {
