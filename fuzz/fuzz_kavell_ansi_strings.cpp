@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ansi_strings.h"
+#include "fuzz_code_pages.h"
 
 namespace {
 
@@ -94,11 +95,7 @@ void checkAppend(const std::string& target, const std::string& text, size_t room
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
-  LeadBytes lead;
-  if (input.ConsumeBool()) {
-    for (int byte = 0x81; byte <= 0xFE; ++byte)
-      lead.isLead[byte] = true;
-  }
+  LeadBytes lead = consumeCodePage(input);
   char c = input.ConsumeIntegral<char>();
   size_t count = input.ConsumeIntegralInRange<size_t>(0, 40);
   size_t room = input.ConsumeIntegralInRange<size_t>(0, 80);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_code_pages.h"
 #include "profile_rules.h"
 
 namespace {
@@ -145,11 +146,7 @@ void checkInUse(const std::string& sid, const std::string& path, const std::stri
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
-  LeadBytes lead;
-  if (input.ConsumeBool()) {
-    for (int byte = 0x81; byte <= 0xFE; ++byte)
-      lead.isLead[byte] = true;
-  }
+  LeadBytes lead = consumeCodePage(input);
   std::string sid = input.ConsumeRandomLengthString(64);
   std::string loadedFolder = input.ConsumeRandomLengthString(128);
   std::string path = input.ConsumeRemainingBytesAsString();

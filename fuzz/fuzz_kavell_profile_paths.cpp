@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "fuzz_code_pages.h"
 #include "profile_rules.h"
 
 namespace {
@@ -88,12 +89,7 @@ void checkDisplayName(const std::string& domain, const std::string& account,
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FuzzedDataProvider input(data, size);
-  LeadBytes lead;
-  if (input.ConsumeBool()) {
-    // A double-byte code page whose trail bytes may be "\" or "%".
-    for (int byte = 0x81; byte <= 0xFE; ++byte)
-      lead.isLead[byte] = true;
-  }
+  LeadBytes lead = consumeCodePage(input);
   bool driveKnown = input.ConsumeBool();
   std::string drive = input.ConsumeRandomLengthString(8);
   std::string domain = input.ConsumeRandomLengthString(32);

@@ -6,6 +6,16 @@
 
 namespace {
 
+bool keyExists(const std::string& path) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  RegCloseKey(key);
+  return true;
+}
+
 // The documented flags, as windows.h spells them, make up the masks in use.
 static_assert(treeDeleteAccess == (DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_WOW64_64KEY), "");
 static_assert(readAccess == (KEY_READ | KEY_WOW64_64KEY), "");
@@ -30,16 +40,6 @@ class RegistryCleanup : public ::testing::Test {
         << path;
     RegSetValueExA(key, "Value", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
     RegCloseKey(key);
-  }
-
-  static bool keyExists(const std::string& path) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
-        ERROR_SUCCESS) {
-      return false;
-    }
-    RegCloseKey(key);
-    return true;
   }
 
   std::string root;
@@ -129,16 +129,6 @@ class ProfileEntries : public ::testing::Test {
     RegCloseKey(key);
   }
 
-  static bool exists(const std::string& path) {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
-        ERROR_SUCCESS) {
-      return false;
-    }
-    RegCloseKey(key);
-    return true;
-  }
-
   std::string sid, otherSid, guid, otherGuid;
 };
 
@@ -147,21 +137,21 @@ TEST_F(ProfileEntries, RemovesThePolicyAndGuidKeysOfThisProfileOnly) {
   makeKeys(otherSid, otherGuid);
   EXPECT_TRUE(removeProfileRegistryEntries(sid, guid).empty());
   for (const std::string& path : keysOf(sid, guid))
-    EXPECT_FALSE(exists(path)) << path;
+    EXPECT_FALSE(keyExists(path)) << path;
   std::vector<std::string> others = keysOf(otherSid, otherGuid);
   for (size_t i = 1; i < others.size(); ++i)
-    EXPECT_TRUE(exists(others[i])) << others[i];
-  EXPECT_TRUE(exists("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileGuid"));
+    EXPECT_TRUE(keyExists(others[i])) << others[i];
+  EXPECT_TRUE(keyExists("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileGuid"));
 }
 
 TEST_F(ProfileEntries, WithoutGuidTheGuidKeysStay) {
   makeKeys(sid, guid);
   EXPECT_TRUE(removeProfileRegistryEntries(sid, "").empty());
   std::vector<std::string> paths = keysOf(sid, guid);
-  EXPECT_FALSE(exists(paths[1]));
-  EXPECT_FALSE(exists(paths[2]));
-  EXPECT_TRUE(exists(paths[3]));
-  EXPECT_TRUE(exists(paths[4]));
+  EXPECT_FALSE(keyExists(paths[1]));
+  EXPECT_FALSE(keyExists(paths[2]));
+  EXPECT_TRUE(keyExists(paths[3]));
+  EXPECT_TRUE(keyExists(paths[4]));
 }
 
 TEST_F(ProfileEntries, SecondRunFindsNothingAndReportsNothing) {
