@@ -20,8 +20,10 @@ macro(tools_setup_tests)
     # Wine's background services would otherwise keep ctest's pipes open.
     add_test(NAME wine_session_start COMMAND ${TOOLS_ROOT}/scripts/wine-session start ${TOOLS_WINEPREFIX})
     add_test(NAME wine_session_stop COMMAND ${TOOLS_ROOT}/scripts/wine-session stop ${TOOLS_WINEPREFIX})
-    set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine)
-    set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine)
+    # Every test has a time limit of several times its usual time, so that a
+    # hang fails the test instead of holding up the run.
+    set_tests_properties(wine_session_start PROPERTIES FIXTURES_SETUP wine TIMEOUT 120)
+    set_tests_properties(wine_session_stop PROPERTIES FIXTURES_CLEANUP wine TIMEOUT 60)
   endif()
 endmacro()
 
@@ -46,6 +48,7 @@ function(tools_unit_tests)
   add_executable(${ARG_NAME} ${ARG_SOURCES})
   target_link_libraries(${ARG_NAME} PRIVATE ${ARG_LIBS} GTest::gtest_main)
   add_test(NAME ${ARG_NAME} COMMAND ${ARG_NAME} --gtest_brief=1)
+  set_tests_properties(${ARG_NAME} PROPERTIES TIMEOUT 300)
   if(CMAKE_CROSSCOMPILING)
     set_tests_properties(${ARG_NAME} PROPERTIES FIXTURES_REQUIRED wine)
   endif()

@@ -8,6 +8,9 @@
 namespace {
 
 std::string programPathStorage;
+// Far above any one run of the suite (a few seconds at most), far below
+// ctest's limit for a whole test program.
+unsigned long runTimeLimit = 120000;
 
 // Quotes one argument so that the C runtime's splitting gives it back whole:
 // backslashes double only where a double quote follows them.
@@ -92,7 +95,12 @@ bool launch(const std::string& program, const std::string& argumentText, const s
     ADD_FAILURE() << "cannot start " << program << ": error " << GetLastError();
     return false;
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
+  if (WaitForSingleObject(process.hProcess, runTimeLimit) == WAIT_TIMEOUT) {
+    // A run that no longer moves on would hold up the whole test run.
+    TerminateProcess(process.hProcess, killedExitCode);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    ADD_FAILURE() << "killed after " << runTimeLimit << " ms: " << commandLine;
+  }
   GetExitCodeProcess(process.hProcess, exitCode);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
@@ -103,6 +111,12 @@ bool launch(const std::string& program, const std::string& argumentText, const s
 
 const std::string& programUnderTest() {
   return programPathStorage;
+}
+
+unsigned long setRunTimeLimit(unsigned long milliseconds) {
+  unsigned long previous = runTimeLimit;
+  runTimeLimit = milliseconds;
+  return previous;
 }
 
 RunResult runProgramRaw(const std::string& program, const std::string& argumentText,

@@ -22,10 +22,20 @@ struct RunResult {
 /// The program under test, as named on the test program's command line.
 const std::string& programUnderTest();
 
+/// The exit code of a run that the harness killed for taking too long.
+constexpr unsigned long killedExitCode = 0xDEAD;
+
+/// Sets how long one program run may take, in milliseconds (two minutes
+/// unless set), and returns the previous limit. A run that takes longer is
+/// killed, its exit code becomes killedExitCode, and the test fails with a
+/// message naming the command line.
+unsigned long setRunTimeLimit(unsigned long milliseconds);
+
 /// Runs `program` with `args`, quoted as the C runtime splits them, in the
 /// folder `workDir`, with standard input empty. With `mergeStreams` both
 /// output streams go to one file, in the order the program wrote them.
-/// Fails the test (and returns an empty result) if the program cannot start.
+/// Fails the test (and returns an empty result) if the program cannot start,
+/// and kills it and fails the test when it outlasts the run time limit.
 RunResult runProgram(const std::string& program, const std::vector<std::string>& args,
                      const std::string& workDir, bool mergeStreams = false);
 
