@@ -1,8 +1,9 @@
 #include "orphan_rules.h"
 
+#include "profile_rules.h"
+
 namespace {
 
-constexpr unsigned long noneMapped = 1332;
 constexpr unsigned long nameTooLong = 122;
 
 // Identifier authority 5, "NT authority".
@@ -53,14 +54,14 @@ AccountAuthority authorityOf(const SidParts& account, const SidParts* ownDomain)
 }
 
 bool isOrphaned(const OwnerEvidence& evidence) {
-  if (evidence.localCode != noneMapped)
+  if (evidence.localCode != errorNoneMapped)
     return false;
   switch (evidence.authority) {
     case AccountAuthority::ThisComputer:
       return true;
     case AccountAuthority::DomainController:
       return evidence.domain.named && evidence.domain.controllerFound &&
-             evidence.controllerCode == noneMapped;
+             evidence.controllerCode == errorNoneMapped;
     case AccountAuthority::None:
       break;
   }
@@ -68,5 +69,5 @@ bool isOrphaned(const OwnerEvidence& evidence) {
 }
 
 bool controllerAnswered(unsigned long code) {
-  return code == 0 || code == nameTooLong || code == noneMapped;
+  return code == 0 || code == nameTooLong || code == errorNoneMapped;
 }

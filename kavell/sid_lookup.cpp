@@ -8,10 +8,7 @@ constexpr DWORD nameRoom = 255;
 
 }  // namespace
 
-PSID sidFromString(const std::string& text) {
-  SidParts parts;
-  if (!parseSidText(text, &parts))
-    return nullptr;
+PSID sidFromParts(const SidParts& parts) {
   SID_IDENTIFIER_AUTHORITY authority;
   for (int i = 0; i < 6; ++i)
     authority.Value[i] = parts.authority[i];
@@ -22,6 +19,13 @@ PSID sidFromString(const std::string& text) {
     return nullptr;
   }
   return sid;
+}
+
+PSID sidFromString(const std::string& text) {
+  SidParts parts;
+  if (!parseSidText(text, &parts))
+    return nullptr;
+  return sidFromParts(parts);
 }
 
 unsigned long lookupSidAccount(const std::string& sidText, const char* machineName,

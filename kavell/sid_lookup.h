@@ -6,6 +6,12 @@
 
 #include <string>
 
+#include "sid_text.h"
+
+/// A newly built binary SID from `parts`, or null when it cannot be allocated.
+/// Release it with FreeSid.
+PSID sidFromParts(const SidParts& parts);
+
 /// A newly built binary SID for `text` (see parseSidText), or null when the
 /// text does not convert or the SID cannot be allocated. Release it with
 /// FreeSid.
