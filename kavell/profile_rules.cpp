@@ -187,6 +187,10 @@ bool needsAgeTest(ScanMode mode) {
   return mode == ScanMode::ByAge || mode == ScanMode::OrphanedByAge;
 }
 
+bool needsOwnerGone(ScanMode mode) {
+  return mode == ScanMode::Orphaned || mode == ScanMode::OrphanedByAge;
+}
+
 bool secondCharIsLetter(const std::string& path) {
   return path.size() >= 2 && isAsciiLetter(path[1]);
 }

@@ -58,7 +58,7 @@ bool folderContains(const std::string& outer, const std::string& inner, const Le
 
 /// What the mode needs to know about one profile to select it.
 struct SelectionFacts {
-  bool orphaned = false;    ///< the look-up failed with errorNoneMapped
+  bool orphaned = false;    ///< the local look-up failed with errorNoneMapped
   std::string accountName;  ///< as the look-up spelled it
 };
 
@@ -71,6 +71,10 @@ bool isSelectedByAccount(ScanMode mode, const SelectionFacts& facts, const std::
 
 /// True when the mode also asks for the hive's age.
 bool needsAgeTest(ScanMode mode);
+
+/// True when the mode deletes only owners that are gone, which the account's
+/// own authority must confirm after the other tests (see isOrphaned).
+bool needsOwnerGone(ScanMode mode);
 
 /// True when the path's second character is an ASCII letter (a relative path
 /// such as "ab\c").

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "folder_removal.h"
+#include "orphan_probe.h"
 #include "profile_age.h"
 #include "registry_cleanup.h"
 #include "registry_keys.h"
@@ -112,14 +113,17 @@ void removeProfile(const ProfileEntry& profile, const LeadBytes& lead) {
   }
 }
 
+// The account's own authority is asked last: it may take a network round.
 bool isSelected(ScanMode mode, int32_t days, const std::string& userName,
-                const ProfileEntry& profile, const LeadBytes& lead) {
+                const ProfileEntry& profile, const LeadBytes& lead, AuthorityCache* authorities) {
   SelectionFacts facts;
   facts.orphaned = profile.owner.accountUnknown && profile.lookupCode == errorNoneMapped;
   facts.accountName = profile.accountName;
   if (!isSelectedByAccount(mode, facts, userName, lead))
     return false;
-  return !needsAgeTest(mode) || isProfileOlderThan(profile.profilePath, days);
+  if (needsAgeTest(mode) && !isProfileOlderThan(profile.profilePath, days))
+    return false;
+  return !needsOwnerGone(mode) || isOwnerGone(profile.sid, profile.lookupCode, authorities);
 }
 
 std::string deletingLine(ScanMode mode, const ProfileEntry& profile) {
@@ -131,7 +135,8 @@ std::string deletingLine(ScanMode mode, const ProfileEntry& profile) {
 // Examines the profile `sid`: lists it, or deletes it when selected. Returns
 // true when it was deleted.
 bool examineProfile(ScanMode mode, int32_t days, const std::string& userName,
-                    const std::string& sid, const LeadBytes& lead, LoadedFolderCache* cache) {
+                    const std::string& sid, const LeadBytes& lead, LoadedFolderCache* cache,
+                    AuthorityCache* authorities) {
   ProfileEntry profile;
   profile.sid = sid;
   if (!readProfile(&profile, lead))
@@ -144,7 +149,7 @@ bool examineProfile(ScanMode mode, int32_t days, const std::string& userName,
         "\nProfile Path: " + profile.profilePath + "\n\n");
     return false;
   }
-  if (!isSelected(mode, days, userName, profile, lead))
+  if (!isSelected(mode, days, userName, profile, lead, authorities))
     return false;
   say(deletingLine(mode, profile));
   removeProfile(profile, lead);
@@ -207,18 +212,20 @@ void scanProfiles(ScanMode mode, int32_t days, const std::string& userName, cons
     std::string sid;
     std::string lastRemoved;
     LoadedFolderCache cache;
+    AuthorityCache authorities;
     DWORD index = 0;
     while (subkeyAt(list, index, &sid)) {
       // A removed profile leaves its place to the next one; if its key stayed,
       // it is still here and is stepped over rather than examined again.
       bool survivor = sid == lastRemoved;
       lastRemoved.clear();
-      if (!survivor && examineProfile(mode, days, userName, sid, lead, &cache)) {
+      if (!survivor && examineProfile(mode, days, userName, sid, lead, &cache, &authorities)) {
         lastRemoved = sid;
       } else {
         ++index;
       }
     }
+    releaseAuthorityCache(&authorities);
     RegCloseKey(list);
   }
   say("\n\n");
