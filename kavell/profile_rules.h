@@ -58,13 +58,13 @@ bool folderContains(const std::string& outer, const std::string& inner, const Le
 
 /// What the mode needs to know about one profile to select it.
 struct SelectionFacts {
-  bool orphaned = false;    ///< the local look-up failed with errorNoneMapped
+  bool orphaned = false;    ///< the account's own authority says it is gone
   std::string accountName;  ///< as the look-up spelled it
 };
 
-/// True when `mode` deletes the profile, before any age test. Only a look-up
-/// that answered "none mapped" makes an orphan; another failure (an
-/// unreachable domain) never does. The account name must be non-empty to
+/// True when `mode` deletes the profile, before any age test. Only an owner
+/// whose own authority says it is gone makes an orphan; an owner that merely
+/// does not resolve (an unreachable domain) never does. The account name must be non-empty to
 /// match a user name.
 bool isSelectedByAccount(ScanMode mode, const SelectionFacts& facts, const std::string& userName,
                          const LeadBytes& lead);
@@ -72,8 +72,8 @@ bool isSelectedByAccount(ScanMode mode, const SelectionFacts& facts, const std::
 /// True when the mode also asks for the hive's age.
 bool needsAgeTest(ScanMode mode);
 
-/// True when the mode deletes only owners that are gone, which the account's
-/// own authority must confirm after the other tests (see isOrphaned).
+/// True when the mode deletes only profiles whose owner is gone, which the
+/// account's own authority must confirm (see isOrphaned).
 bool needsOwnerGone(ScanMode mode);
 
 /// True when the path's second character is an ASCII letter (a relative path

@@ -26,6 +26,7 @@ struct ProfileEntry {
   std::string domainName;
   OwnerName owner;
   unsigned long lookupCode = 0;
+  bool ownerGone = false;  ///< the account's own authority says it no longer exists
 };
 
 void say(const std::string& text) {
@@ -113,17 +114,14 @@ void removeProfile(const ProfileEntry& profile, const LeadBytes& lead) {
   }
 }
 
-// The account's own authority is asked last: it may take a network round.
 bool isSelected(ScanMode mode, int32_t days, const std::string& userName,
-                const ProfileEntry& profile, const LeadBytes& lead, AuthorityCache* authorities) {
+                const ProfileEntry& profile, const LeadBytes& lead) {
   SelectionFacts facts;
-  facts.orphaned = profile.owner.accountUnknown && profile.lookupCode == errorNoneMapped;
+  facts.orphaned = profile.owner.accountUnknown && profile.ownerGone;
   facts.accountName = profile.accountName;
   if (!isSelectedByAccount(mode, facts, userName, lead))
     return false;
-  if (needsAgeTest(mode) && !isProfileOlderThan(profile.profilePath, days))
-    return false;
-  return !needsOwnerGone(mode) || isOwnerGone(profile.sid, profile.lookupCode, authorities);
+  return !needsAgeTest(mode) || isProfileOlderThan(profile.profilePath, days);
 }
 
 std::string deletingLine(ScanMode mode, const ProfileEntry& profile) {
@@ -141,6 +139,10 @@ bool examineProfile(ScanMode mode, int32_t days, const std::string& userName,
   profile.sid = sid;
   if (!readProfile(&profile, lead))
     return false;
+  // Asked before the in-use test, which must stay right before a removal: the
+  // answer may take a round over the network.
+  profile.ownerGone =
+      needsOwnerGone(mode) && isOwnerGone(profile.sid, profile.lookupCode, authorities);
   // Read afresh for every profile: a user may log on while the scan runs.
   if (isInUse(sid, profile.profilePath, readLoadedProfiles(lead, cache), lead))
     return false;
@@ -149,7 +151,7 @@ bool examineProfile(ScanMode mode, int32_t days, const std::string& userName,
         "\nProfile Path: " + profile.profilePath + "\n\n");
     return false;
   }
-  if (!isSelected(mode, days, userName, profile, lead, authorities))
+  if (!isSelected(mode, days, userName, profile, lead))
     return false;
   say(deletingLine(mode, profile));
   removeProfile(profile, lead);
