@@ -12,72 +12,46 @@ SidParts sid(const std::string& text) {
 
 const SidParts ownDomain = sid("S-1-5-21-0-0-0");
 
-AccountAuthority authority(const std::string& text) {
-  return authorityOf(sid(text), &ownDomain);
-}
-
-TEST(OrphanRules, TheComputersOwnAccountsAreAnsweredLocally) {
-  EXPECT_EQ(authority("S-1-5-21-0-0-0-1001"), AccountAuthority::ThisComputer);
-  EXPECT_EQ(authority("S-1-5-21-0-0-0-500.bak"), AccountAuthority::ThisComputer);
-  // Without the computer's own domain, its accounts are asked of a controller.
+TEST(OrphanRules, EachSidHasItsAuthority) {
+  for (const char* own : {"S-1-5-21-0-0-0-1001", "S-1-5-21-0-0-0-500.bak"})
+    EXPECT_EQ(authorityOf(sid(own), &ownDomain), AccountAuthority::ThisComputer) << own;
+  for (const char* domain :
+       {"S-1-5-21-777-888-999-4242", "S-1-5-21-0-0-1-1001", "S-1-0x000000000005-21-1-2-3-4"}) {
+    EXPECT_EQ(authorityOf(sid(domain), &ownDomain), AccountAuthority::DomainController) << domain;
+  }
+  // Without the computer's own domain, its accounts too need a controller.
   EXPECT_EQ(authorityOf(sid("S-1-5-21-0-0-0-1001"), nullptr), AccountAuthority::DomainController);
-}
-
-TEST(OrphanRules, OtherDomainsAreAnsweredByTheirControllers) {
-  EXPECT_EQ(authority("S-1-5-21-777-888-999-4242"), AccountAuthority::DomainController);
-  EXPECT_EQ(authority("S-1-5-21-0-0-1-1001"), AccountAuthority::DomainController);
-  EXPECT_EQ(authority("S-1-0x000000000005-21-1-2-3-4"), AccountAuthority::DomainController);
-}
-
-TEST(OrphanRules, EveryOtherAuthorityOrShapeHasNobodyToAsk) {
-  for (const char* text :
-       {"S-1-12-1-1111-2222-3333-4444", "S-1-5-18", "S-1-5-32-544", "S-1-5-21-0-0-0",
-        "S-1-5-21-1-2-3", "S-1-5-21-1-2-3-4-5", "S-1-5-22-1-2-3-4", "S-1-0x010000000005-21-1-2-3-4",
-        "S-1-5-21-0-0-0-1001-7"}) {
-    EXPECT_EQ(authority(text), AccountAuthority::None) << text;
+  for (const char* none : {"S-1-12-1-1111-2222-3333-4444", "S-1-5-18", "S-1-5-32-544",
+                           "S-1-5-21-0-0-0", "S-1-5-21-1-2-3-4-5", "S-1-5-22-1-2-3-4",
+                           "S-1-0x010000000005-21-1-2-3-4", "S-1-5-21-0-0-0-1001-7", "S-1-5-21"}) {
+    EXPECT_EQ(authorityOf(sid(none), &ownDomain), AccountAuthority::None) << none;
   }
 }
 
-TEST(OrphanRules, DomainIsTheSidWithoutItsLastPart) {
-  SidParts domain;
-  ASSERT_TRUE(accountDomain(sid("S-1-5-21-1-2-3-1001"), &domain));
-  EXPECT_TRUE(sameSid(domain, sid("S-1-5-21-1-2-3")));
-  EXPECT_FALSE(sameSid(domain, sid("S-1-5-21-1-2-4")));
-  EXPECT_FALSE(sameSid(domain, sid("S-1-5-21-1-2-3-0")));
-  EXPECT_FALSE(accountDomain(sid("S-1-5-21"), &domain));
+OwnerEvidence evidence(AccountAuthority authority, bool named, bool found, unsigned long code) {
+  OwnerEvidence result;
+  result.localCode = 1332;
+  result.authority = authority;
+  result.domain.named = named;
+  result.domain.controllerFound = found;
+  result.controllerCode = code;
+  return result;
 }
 
-OwnerEvidence domainAccount(bool named, bool controllerFound, unsigned long controllerCode) {
-  OwnerEvidence evidence;
-  evidence.localCode = 1332;
-  evidence.authority = AccountAuthority::DomainController;
-  evidence.domain.named = named;
-  evidence.domain.controllerFound = controllerFound;
-  evidence.controllerCode = controllerCode;
-  return evidence;
-}
-
-TEST(OrphanRules, ADomainAccountIsGoneOnlyWhenItsControllerSaysSo) {
-  EXPECT_TRUE(isOrphaned(domainAccount(true, true, 1332)));
+TEST(OrphanRules, OnlyTheAccountsOwnAuthorityCanSayItIsGone) {
+  const AccountAuthority controller = AccountAuthority::DomainController;
+  EXPECT_TRUE(isOrphaned(evidence(controller, true, true, 1332)));
   for (unsigned long other : {0ul, 5ul, 122ul, 1722ul, 1789ul})
-    EXPECT_FALSE(isOrphaned(domainAccount(true, true, other))) << other;
-  EXPECT_FALSE(isOrphaned(domainAccount(true, false, 1332)));   // no controller found
-  EXPECT_FALSE(isOrphaned(domainAccount(false, false, 1332)));  // domain SID not resolvable
-  OwnerEvidence mappedHere = domainAccount(true, true, 1332);
-  mappedHere.localCode = 1789;
-  EXPECT_FALSE(isOrphaned(mappedHere));
-}
-
-TEST(OrphanRules, OwnAccountsFollowTheLocalAnswerAndOthersAreNeverGone) {
-  OwnerEvidence own;
-  own.authority = AccountAuthority::ThisComputer;
-  own.localCode = 1332;
-  EXPECT_TRUE(isOrphaned(own));
-  own.localCode = 1789;
-  EXPECT_FALSE(isOrphaned(own));
-  OwnerEvidence cloud = domainAccount(true, true, 1332);
-  cloud.authority = AccountAuthority::None;
-  EXPECT_FALSE(isOrphaned(cloud));
+    EXPECT_FALSE(isOrphaned(evidence(controller, true, true, other))) << other;
+  EXPECT_FALSE(isOrphaned(evidence(controller, true, false, 1332)));   // no controller found
+  EXPECT_FALSE(isOrphaned(evidence(controller, false, false, 1332)));  // domain SID not named
+  EXPECT_TRUE(isOrphaned(evidence(AccountAuthority::ThisComputer, false, false, 0)));
+  EXPECT_FALSE(isOrphaned(evidence(AccountAuthority::None, true, true, 1332)));
+  for (AccountAuthority any : {controller, AccountAuthority::ThisComputer}) {
+    OwnerEvidence mappedElsewise = evidence(any, true, true, 1332);
+    mappedElsewise.localCode = 1789;
+    EXPECT_FALSE(isOrphaned(mappedElsewise));
+  }
 }
 
 TEST(OrphanRules, AControllerThatFailsHasStoppedAnswering) {

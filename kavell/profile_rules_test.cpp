@@ -149,13 +149,6 @@ TEST(Selection, ByAgeIgnoresTheAccount) {
   EXPECT_FALSE(needsAgeTest(ScanMode::ByUser));
 }
 
-TEST(Selection, OnlyTheOrphanModesAskWhetherTheOwnerIsGone) {
-  EXPECT_TRUE(needsOwnerGone(ScanMode::Orphaned));
-  EXPECT_TRUE(needsOwnerGone(ScanMode::OrphanedByAge));
-  for (ScanMode mode : {ScanMode::List, ScanMode::ByAge, ScanMode::ByUser})
-    EXPECT_FALSE(needsOwnerGone(mode));
-}
-
 TEST(Selection, ByUserComparesTheAccountNameIgnoringCase) {
   EXPECT_TRUE(isSelectedByAccount(ScanMode::ByUser, facts(false, "JSmith"), "jsmith", single));
   EXPECT_FALSE(
