@@ -128,21 +128,21 @@ TEST(InUse, UnreadableHiveListMeansEverythingIsInUse) {
 SelectionFacts facts(bool orphaned, const std::string& account) {
   SelectionFacts result;
   result.orphaned = orphaned;
-  result.accountName = account;
+  result.accountName.assign(account.begin(), account.end());
   return result;
 }
 
 TEST(Selection, OnlyNoneMappedOrphansAreSelected) {
   for (ScanMode mode : {ScanMode::Orphaned, ScanMode::OrphanedByAge}) {
-    EXPECT_TRUE(isSelectedByAccount(mode, facts(true, ""), "", single));
-    EXPECT_FALSE(isSelectedByAccount(mode, facts(false, ""), "", single));
-    EXPECT_FALSE(isSelectedByAccount(mode, facts(false, "jsmith"), "", single));
+    EXPECT_TRUE(isSelectedByAccount(mode, facts(true, ""), L""));
+    EXPECT_FALSE(isSelectedByAccount(mode, facts(false, ""), L""));
+    EXPECT_FALSE(isSelectedByAccount(mode, facts(false, "jsmith"), L""));
   }
 }
 
 TEST(Selection, ByAgeIgnoresTheAccount) {
-  EXPECT_TRUE(isSelectedByAccount(ScanMode::ByAge, facts(false, ""), "", single));
-  EXPECT_TRUE(isSelectedByAccount(ScanMode::ByAge, facts(false, "x"), "", single));
+  EXPECT_TRUE(isSelectedByAccount(ScanMode::ByAge, facts(false, ""), L""));
+  EXPECT_TRUE(isSelectedByAccount(ScanMode::ByAge, facts(false, "x"), L""));
   EXPECT_TRUE(needsAgeTest(ScanMode::ByAge));
   EXPECT_TRUE(needsAgeTest(ScanMode::OrphanedByAge));
   EXPECT_FALSE(needsAgeTest(ScanMode::Orphaned));
@@ -150,16 +150,16 @@ TEST(Selection, ByAgeIgnoresTheAccount) {
 }
 
 TEST(Selection, ByUserComparesTheAccountNameIgnoringCase) {
-  EXPECT_TRUE(isSelectedByAccount(ScanMode::ByUser, facts(false, "JSmith"), "jsmith", single));
+  EXPECT_TRUE(isSelectedByAccount(ScanMode::ByUser, facts(false, "JSmith"), L"jsmith"));
   EXPECT_FALSE(
-      isSelectedByAccount(ScanMode::ByUser, facts(false, "jsmith"), "DOM\\jsmith", single));
-  EXPECT_FALSE(isSelectedByAccount(ScanMode::ByUser, facts(false, "jsmith"), "jsmit", single));
+      isSelectedByAccount(ScanMode::ByUser, facts(false, "jsmith"), L"DOM\\jsmith"));
+  EXPECT_FALSE(isSelectedByAccount(ScanMode::ByUser, facts(false, "jsmith"), L"jsmit"));
   // An empty name given on the command line must not pick every unresolved one.
-  EXPECT_FALSE(isSelectedByAccount(ScanMode::ByUser, facts(true, ""), "", single));
+  EXPECT_FALSE(isSelectedByAccount(ScanMode::ByUser, facts(true, ""), L""));
 }
 
 TEST(Selection, ListNeverDeletes) {
-  EXPECT_FALSE(isSelectedByAccount(ScanMode::List, facts(true, "a"), "a", single));
+  EXPECT_FALSE(isSelectedByAccount(ScanMode::List, facts(true, "a"), L"a"));
 }
 
 TEST(DangerousFolder, RootsAndRelativePaths) {
