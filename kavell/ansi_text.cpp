@@ -11,8 +11,8 @@ std::string ansiOf(const std::wstring& text, bool* exact) {
     return std::string();
   int length = static_cast<int>(text.size());
   BOOL usedDefault = FALSE;
-  int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0,
-                                 "?", &usedDefault);
+  int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, "?",
+                                 &usedDefault);
   std::string bytes(static_cast<size_t>(size), '\0');
   WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), length, &bytes[0], size, "?",
                       &usedDefault);

@@ -22,8 +22,7 @@ Function kernelFunctionAs(const char* name) {
 }
 
 std::wstring finalPathOf(HANDLE handle) {
-  static const FinalPathOf finalPath =
-      kernelFunctionAs<FinalPathOf>("GetFinalPathNameByHandleW");
+  static const FinalPathOf finalPath = kernelFunctionAs<FinalPathOf>("GetFinalPathNameByHandleW");
   if (finalPath == nullptr)
     return std::wstring();
   std::vector<wchar_t> buffer(MAX_PATH);
@@ -70,8 +69,8 @@ FolderIdentity identifyFolder(const std::wstring& path, unsigned long* code) {
   if (GetFileInformationByHandle(handle, &information)) {
     identity.known = true;
     identity.volume = information.dwVolumeSerialNumber;
-    identity.index = (static_cast<uint64_t>(information.nFileIndexHigh) << 32) |
-                     information.nFileIndexLow;
+    identity.index =
+        (static_cast<uint64_t>(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
     identity.finalPath = finalPathOf(handle);
   } else {
     *code = GetLastError();

@@ -61,7 +61,8 @@ unsigned long emptyFolder(const std::wstring& folder, std::wstring* stoppedAt) {
 
 bool keepsTopFolder(const std::wstring& top) {
   wchar_t second = top.size() > 1 ? top[1] : L'\0';
-  return top.size() <= 2 || (second >= L'A' && second <= L'Z') || (second >= L'a' && second <= L'z');
+  return top.size() <= 2 || (second >= L'A' && second <= L'Z') ||
+         (second >= L'a' && second <= L'z');
 }
 
 // The folder's own attributes and reparse tag; false when it cannot be seen.

@@ -56,8 +56,7 @@ bool expandSystemDriveWide(const std::wstring& path, const wchar_t* systemDrive,
                            std::wstring* expanded) {
   const std::wstring token = systemDriveToken;
   std::wstring result = path;
-  for (size_t pos = result.find(token); pos != std::wstring::npos;
-       pos = result.find(token, pos)) {
+  for (size_t pos = result.find(token); pos != std::wstring::npos; pos = result.find(token, pos)) {
     // A profile whose drive cannot be known is not one to delete or show.
     if (systemDrive == nullptr)
       return false;

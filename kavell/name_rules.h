@@ -45,10 +45,10 @@ bool isLinkEntry(uint32_t attributes, uint32_t reparseTag);
 
 /// What the file system says a folder is.
 struct FolderIdentity {
-  bool known = false;     ///< the folder was opened and its identity read
-  uint32_t volume = 0;    ///< volume serial number
-  uint64_t index = 0;     ///< file index on that volume
-  std::wstring finalPath; ///< the path the system resolved it to; may be empty
+  bool known = false;      ///< the folder was opened and its identity read
+  uint32_t volume = 0;     ///< volume serial number
+  uint64_t index = 0;      ///< file index on that volume
+  std::wstring finalPath;  ///< the path the system resolved it to; may be empty
 };
 
 /// True when both are known and name the same directory (same volume serial

@@ -230,8 +230,7 @@ bool isInUse(const std::string& sid, const std::string& profilePath, const Loade
   return false;
 }
 
-bool isSelectedByAccount(ScanMode mode, const SelectionFacts& facts,
-                         const std::wstring& userName) {
+bool isSelectedByAccount(ScanMode mode, const SelectionFacts& facts, const std::wstring& userName) {
   switch (mode) {
     case ScanMode::Orphaned:
     case ScanMode::OrphanedByAge:

@@ -69,8 +69,8 @@ bool folderContains(const std::string& outer, const std::string& inner, const Le
 struct KnownFolder {
   FolderIdentity identity;
   std::string text;
-  std::string textKey;      ///< the text's root and components, folded (see makeKnownFolder)
-  std::wstring finalKey;    ///< the final path's components, folded
+  std::string textKey;    ///< the text's root and components, folded (see makeKnownFolder)
+  std::wstring finalKey;  ///< the final path's components, folded
 };
 
 /// The folder with its comparison keys filled, so that many comparisons
@@ -102,8 +102,7 @@ struct SelectionFacts {
 /// unreachable domain) never does. The account name must be non-empty to
 /// match a user name; the two compare as stored and typed (UTF-16), with
 /// ASCII letter case ignored and nothing else.
-bool isSelectedByAccount(ScanMode mode, const SelectionFacts& facts,
-                         const std::wstring& userName);
+bool isSelectedByAccount(ScanMode mode, const SelectionFacts& facts, const std::wstring& userName);
 
 /// True when the mode also asks for the hive's age.
 bool needsAgeTest(ScanMode mode);

@@ -151,8 +151,7 @@ TEST(Selection, ByAgeIgnoresTheAccount) {
 
 TEST(Selection, ByUserComparesTheAccountNameIgnoringCase) {
   EXPECT_TRUE(isSelectedByAccount(ScanMode::ByUser, facts(false, "JSmith"), L"jsmith"));
-  EXPECT_FALSE(
-      isSelectedByAccount(ScanMode::ByUser, facts(false, "jsmith"), L"DOM\\jsmith"));
+  EXPECT_FALSE(isSelectedByAccount(ScanMode::ByUser, facts(false, "jsmith"), L"DOM\\jsmith"));
   EXPECT_FALSE(isSelectedByAccount(ScanMode::ByUser, facts(false, "jsmith"), L"jsmit"));
   // An empty name given on the command line must not pick every unresolved one.
   EXPECT_FALSE(isSelectedByAccount(ScanMode::ByUser, facts(true, ""), L""));

@@ -48,7 +48,8 @@ struct ScanState {
   KeptFolders kept;
 };
 
-const wchar_t profileListKeyWide[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+const wchar_t profileListKeyWide[] =
+    L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
 void say(const std::string& text) {
   fputs(text.c_str(), stdout);
@@ -167,8 +168,8 @@ bool readProfile(ProfileEntry* profile, const LeadBytes& lead) {
   std::string shownGuid = ansiOf(profile->guid);
   if (profile->imagePath.empty() || !fits(shownImage) || !fits(shownGuid))
     return false;
-  profile->owner = displayName(ansiOf(profile->domainName), ansiOf(profile->accountName),
-                               shownImage, lead);
+  profile->owner =
+      displayName(ansiOf(profile->domainName), ansiOf(profile->accountName), shownImage, lead);
   std::vector<std::string> keys;
   if (!fits(profile->owner.text) || !profileKeyPaths(profile->shownSid, shownGuid, &keys))
     return false;
@@ -231,8 +232,7 @@ void readKeptFolders(KeptFolders* kept, const LeadBytes& lead) {
 bool isKept(const ProfileEntry& profile, KeptFolders* kept, const LeadBytes& lead) {
   if (!kept->read)
     readKeptFolders(kept, lead);
-  KnownFolder candidate =
-      makeKnownFolder(identityOf(profile.profilePath), profile.shownPath, lead);
+  KnownFolder candidate = makeKnownFolder(identityOf(profile.profilePath), profile.shownPath, lead);
   if (isKeptFolder(candidate, kept->roots, kept->system))
     return true;
   for (const auto& entry : kept->profiles) {

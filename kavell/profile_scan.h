@@ -18,8 +18,7 @@
 /// form), are passed over. Each profile is examined once. Names are read and
 /// used as stored (UTF-16); `userName` is the argument as typed. Always ends
 /// its output with "\n\n".
-void scanProfiles(ScanMode mode, int32_t days, const std::wstring& userName,
-                  const LeadBytes& lead);
+void scanProfiles(ScanMode mode, int32_t days, const std::wstring& userName, const LeadBytes& lead);
 
 /// A loaded profile's folder: its text (expanded as the scan expands a
 /// profile path, empty when it has none that fits) and what the file system

@@ -64,7 +64,8 @@ TEST_F(RegistryCleanup, DeletesAKeyWithItsWholeSubtree) {
 TEST_F(RegistryCleanup, MissingKeyAndEmptyPath) {
   EXPECT_EQ(deleteRegistryTree(HKEY_LOCAL_MACHINE, wide(root + "\\absent")),
             static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(deleteRegistryTree(HKEY_LOCAL_MACHINE, wide("")), static_cast<unsigned long>(ERROR_BADKEY));
+  EXPECT_EQ(deleteRegistryTree(HKEY_LOCAL_MACHINE, wide("")),
+            static_cast<unsigned long>(ERROR_BADKEY));
   EXPECT_TRUE(keyExists(root));
 }
 

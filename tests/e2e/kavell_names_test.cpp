@@ -65,7 +65,8 @@ TEST_F(KavellNames, NamesOutsideTheCodePageNeverLeaveTheProfile) {
   makeWideFile(profile + L"\\..\uff3cvictim\\NTUSER.DAT");
   makeWideFolder(profile + L"\\Documents");
   makeWideFolder(profile + L"\\Documents\\\u041e\u0442\u0447\u0451\u0442");
-  makeWideFile(profile + L"\\Documents\\\u041e\u0442\u0447\u0451\u0442\\\u043f\u043b\u0430\u043d.docx");
+  makeWideFile(profile +
+               L"\\Documents\\\u041e\u0442\u0447\u0451\u0442\\\u043f\u043b\u0430\u043d.docx");
   makeWideFile(profile + L"\\a\uff0fb\uff0ec");
   addProfile(kOrphanSid, work + "\\prof");
   RunResult run = runKavell({"/A"}, work);
@@ -188,6 +189,35 @@ TEST_F(KavellNames, SidAndBakSharingAFolderRemoveItOnce) {
                                deleting(bak, "Account Unknown\\shared")));
   EXPECT_FALSE(folderExists(shared));
   EXPECT_EQ(subkeyNames(HKEY_LOCAL_MACHINE, kProfileList), std::vector<std::string>{kWineUserSid});
+}
+
+TEST_F(KavellNames, KeyNameWithLookAlikeDigitsNeverNamesAnotherEntry) {
+  // Best-fit reads "...-４４４４" (full-width digits) as "...-4444", another
+  // entry whose keys must stay.
+  const std::wstring lookAlike = L"S-1-5-21-1-2-3-\uff14\uff14\uff14\uff14";
+  std::string own = work + "\\fullwidth", other = work + "\\other";
+  makeProfileTree(own);
+  setLastWriteTime(own + "\\NTUSER.DAT", fileTimeOf(2001, 1, 1));
+  makeFolder(other);
+  makeFile(other + "\\keep.txt", "keep");
+  addProfile(kOrphanSid, other);
+  HKEY key;
+  std::wstring keyPath = wide(std::string(kProfileList) + "\\") + lookAlike;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  std::wstring path = wide(own);
+  RegSetValueExW(key, L"ProfileImagePath", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                 static_cast<DWORD>((path.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+  RunResult run = runKavell({"/D:0"}, work);
+  EXPECT_EQ(run.out, expectedRun("Deleting User Profiles older than 0 days:\n\n",
+                                 deleting("S-1-5-21-1-2-3-????", "Account Unknown\\fullwidth"),
+                                 "Process Completed.\n"));
+  EXPECT_FALSE(folderExists(own));
+  EXPECT_NE(RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyPath.c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, profileKey(kOrphanSid)));
+  EXPECT_TRUE(fileExists(other + "\\keep.txt"));
 }
 
 }  // namespace
