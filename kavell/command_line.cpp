@@ -3,7 +3,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <vector>
 
+#include "ansi_text.h"
 #include "help_text.h"
 #include "profile_scan.h"
 #include "switches.h"
@@ -20,9 +22,15 @@ void printUsage(bool full) {
   fputs(usageText(full).c_str(), stdout);
 }
 
-int runKavell(int argc, const char* const* argv) {
+int runKavell(int argc, const wchar_t* const* argv) {
   LeadBytes lead = systemLeadBytes();
-  Invocation run = decideInvocation(argc - 1, argv + 1, lead);
+  std::vector<std::string> shown;
+  for (int i = 1; i < argc; ++i)
+    shown.push_back(ansiOf(argv[i]));
+  std::vector<const char*> args;
+  for (const std::string& text : shown)
+    args.push_back(text.c_str());
+  Invocation run = decideInvocation(argc - 1, args.data(), lead);
   fputs("\n\n", stdout);
   if (run.shortHelpFirst)
     printUsage(false);
@@ -36,7 +44,7 @@ int runKavell(int argc, const char* const* argv) {
       break;
     case Action::Scan:
       fputs(run.heading.c_str(), stdout);
-      scanProfiles(run.mode, run.days, run.userName, lead);
+      scanProfiles(run.mode, run.days, run.mode == ScanMode::ByUser ? argv[1] : L"", lead);
       fputs(run.closing.c_str(), stdout);
       break;
   }

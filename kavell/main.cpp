@@ -7,6 +7,6 @@ extern "C" {
 int _dowildcard = 0;
 }
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
   return runKavell(argc, argv);
 }

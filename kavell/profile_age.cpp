@@ -2,6 +2,8 @@
 
 #include "age_cutoff.h"
 #include "ansi_strings.h"
+#include "ansi_text.h"
+#include "folder_identity.h"
 #include "profile_rules.h"
 
 namespace {
@@ -11,9 +13,9 @@ uint64_t toNumber(const FILETIME& time) {
 }
 
 // The hive's last-write time; false when the file cannot be opened or read.
-bool hiveLastWrite(const std::string& hivePath, uint64_t* lastWrite) {
+bool hiveLastWrite(const std::wstring& hivePath, uint64_t* lastWrite) {
   // Read sharing alone: a hive that someone holds open for writing is in use.
-  HANDLE file = CreateFileA(hivePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  HANDLE file = CreateFileW(hivePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             0, nullptr);
   FILETIME written;
   bool read = GetFileTime(file, nullptr, nullptr, &written) != FALSE;
@@ -26,12 +28,12 @@ bool hiveLastWrite(const std::string& hivePath, uint64_t* lastWrite) {
 
 }  // namespace
 
-bool isProfileOlderThan(const std::string& profilePath, int32_t days) {
-  std::string hivePath = profilePath;
-  if (!appendWithin(hivePath, "\\NTUSER.DAT", profileTextRoom))
+bool isProfileOlderThan(const std::wstring& profilePath, int32_t days) {
+  std::string shownPath = ansiOf(profilePath);
+  if (!appendWithin(shownPath, "\\NTUSER.DAT", profileTextRoom))
     return false;
   uint64_t lastWrite = 0;
-  if (!hiveLastWrite(hivePath, &lastWrite))
+  if (!hiveLastWrite(fullLongPath(profilePath) + L"\\NTUSER.DAT", &lastWrite))
     return false;
   SYSTEMTIME now;
   GetSystemTime(&now);

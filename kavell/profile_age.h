@@ -10,7 +10,9 @@
 /// True when "NTUSER.DAT" in `profilePath` was last written strictly before
 /// the moment of the test moved back by `days` whole days. False on every
 /// failure: no hive file, one that does not open with read sharing, a path
-/// that does not fit 255 characters, or a cut-off before 1601. Prints nothing.
-bool isProfileOlderThan(const std::string& profilePath, int32_t days);
+/// whose ANSI form does not fit 255 characters, or a cut-off before 1601.
+/// The file is opened by its long path, with the folder's name as stored.
+/// Prints nothing.
+bool isProfileOlderThan(const std::wstring& profilePath, int32_t days);
 
 #endif  // KAVELL_PROFILE_AGE_H_

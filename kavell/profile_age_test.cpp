@@ -36,6 +36,8 @@ class ProfileAge : public ::testing::Test {
     CloseHandle(file);
   }
 
+  std::wstring wideFolder() const { return std::wstring(folder.begin(), folder.end()); }
+
   std::string folder;
   std::string hive;
 };
@@ -44,15 +46,15 @@ constexpr uint64_t hour = fileTimeDay / 24;
 
 TEST_F(ProfileAge, OlderThanTheDayCountByAnHour) {
   writeHive(30 * fileTimeDay + hour);
-  EXPECT_TRUE(isProfileOlderThan(folder, 30));
-  EXPECT_TRUE(isProfileOlderThan(folder, 0));
-  EXPECT_FALSE(isProfileOlderThan(folder, 31));
+  EXPECT_TRUE(isProfileOlderThan(wideFolder(), 30));
+  EXPECT_TRUE(isProfileOlderThan(wideFolder(), 0));
+  EXPECT_FALSE(isProfileOlderThan(wideFolder(), 31));
 }
 
 TEST_F(ProfileAge, WrittenAnHourAgoIsOnlyZeroDaysOld) {
   writeHive(hour);
-  EXPECT_TRUE(isProfileOlderThan(folder, 0));
-  EXPECT_FALSE(isProfileOlderThan(folder, 1));
+  EXPECT_TRUE(isProfileOlderThan(wideFolder(), 0));
+  EXPECT_FALSE(isProfileOlderThan(wideFolder(), 1));
 }
 
 TEST_F(ProfileAge, OtherFilesDoNotCount) {
@@ -61,7 +63,7 @@ TEST_F(ProfileAge, OtherFilesDoNotCount) {
   FILETIME ancient = {0, 0x01000000};
   SetFileTime(file, nullptr, nullptr, &ancient);
   CloseHandle(file);
-  EXPECT_FALSE(isProfileOlderThan(folder, 0));
+  EXPECT_FALSE(isProfileOlderThan(wideFolder(), 0));
   DeleteFileA(other.c_str());
 }
 
@@ -70,21 +72,21 @@ TEST_F(ProfileAge, HiveHeldOpenForWritingIsNeverOld) {
   HANDLE held =
       CreateFileA(hive.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_FALSE(isProfileOlderThan(folder, 1));
+  EXPECT_FALSE(isProfileOlderThan(wideFolder(), 1));
   CloseHandle(held);
-  EXPECT_TRUE(isProfileOlderThan(folder, 1));
+  EXPECT_TRUE(isProfileOlderThan(wideFolder(), 1));
 }
 
 TEST_F(ProfileAge, CutoffBefore1601SelectsNothing) {
   writeHive(100 * fileTimeDay);
-  EXPECT_FALSE(isProfileOlderThan(folder, INT32_MAX));
-  EXPECT_FALSE(isProfileOlderThan(folder, 200000));
-  EXPECT_TRUE(isProfileOlderThan(folder, 99));
+  EXPECT_FALSE(isProfileOlderThan(wideFolder(), INT32_MAX));
+  EXPECT_FALSE(isProfileOlderThan(wideFolder(), 200000));
+  EXPECT_TRUE(isProfileOlderThan(wideFolder(), 99));
 }
 
 TEST_F(ProfileAge, MissingFolderOrPathTooLong) {
-  EXPECT_FALSE(isProfileOlderThan(folder + "\\absent", 0));
-  EXPECT_FALSE(isProfileOlderThan(std::string(250, 'x'), 0));
+  EXPECT_FALSE(isProfileOlderThan(wideFolder() + L"\\absent", 0));
+  EXPECT_FALSE(isProfileOlderThan(std::wstring(250, L'x'), 0));
 }
 
 }  // namespace

@@ -100,6 +100,16 @@ FolderPath parseFolder(const std::string& path, const LeadBytes& lead) {
   return folder;
 }
 
+// A text with the ASCII letters of its single-byte characters in lower case.
+std::string foldedText(const std::string& text, const LeadBytes& lead) {
+  std::string folded = text;
+  for (size_t pos = 0; pos < folded.size(); pos += charLength(folded, pos, lead)) {
+    if (charLength(folded, pos, lead) == 1 && folded[pos] >= 'A' && folded[pos] <= 'Z')
+      folded[pos] = static_cast<char>(folded[pos] - 'A' + 'a');
+  }
+  return folded;
+}
+
 }  // namespace
 
 OwnerName displayName(const std::string& domainName, const std::string& accountName,
@@ -148,6 +158,59 @@ bool folderContains(const std::string& outer, const std::string& inner, const Le
   return true;
 }
 
+KnownFolder makeKnownFolder(const FolderIdentity& identity, const std::string& text,
+                            const LeadBytes& lead) {
+  KnownFolder folder;
+  folder.identity = identity;
+  folder.text = text;
+  FolderPath parsed = parseFolder(text, lead);
+  if (!parsed.root.empty() || !parsed.parts.empty()) {
+    folder.textKey = std::string(parsed.full ? "F" : "R") + foldedText(parsed.root, lead) + "\\";
+    for (const std::string& part : parsed.parts)
+      folder.textKey += foldedText(part, lead) + "\\";
+  }
+  if (identity.known && !identity.finalPath.empty()) {
+    for (const std::wstring& part : finalPathComponents(identity.finalPath))
+      folder.finalKey += part + L"\\";
+  }
+  return folder;
+}
+
+bool knownFolderHolds(const KnownFolder& outer, const KnownFolder& inner) {
+  if (isSameFolder(outer.identity, inner.identity))
+    return true;
+  bool byFinalPath = !outer.finalKey.empty() && !inner.finalKey.empty() &&
+                     inner.finalKey.compare(0, outer.finalKey.size(), outer.finalKey) == 0;
+  bool byText = !outer.textKey.empty() && !inner.textKey.empty() &&
+                inner.textKey.compare(0, outer.textKey.size(), outer.textKey) == 0;
+  return byFinalPath || byText;
+}
+
+bool foldersOverlap(const KnownFolder& a, const KnownFolder& b) {
+  return knownFolderHolds(a, b) || knownFolderHolds(b, a);
+}
+
+bool isKeptFolder(const KnownFolder& candidate, const std::vector<KnownFolder>& roots,
+                  const std::vector<KnownFolder>& kept) {
+  for (const KnownFolder& root : roots) {
+    if (knownFolderHolds(candidate, root))
+      return true;
+  }
+  for (const KnownFolder& folder : kept) {
+    if (foldersOverlap(candidate, folder))
+      return true;
+  }
+  return false;
+}
+
+bool overlapsLoadedFolder(const FolderIdentity& candidate, const LoadedProfiles& loaded) {
+  for (const FolderIdentity& folder : loaded.identities) {
+    if (folderHolds(folder, candidate) || folderHolds(candidate, folder))
+      return true;
+  }
+  return false;
+}
+
 bool isInUse(const std::string& sid, const std::string& profilePath, const LoadedProfiles& loaded,
              const LeadBytes& lead) {
   // Without the list of loaded hives nothing can be shown to be free.
@@ -167,8 +230,7 @@ bool isInUse(const std::string& sid, const std::string& profilePath, const Loade
   return false;
 }
 
-bool isSelectedByAccount(ScanMode mode, const SelectionFacts& facts, const std::string& userName,
-                         const LeadBytes& lead) {
+bool isSelectedByAccount(ScanMode mode, const SelectionFacts& facts, const std::wstring& userName) {
   switch (mode) {
     case ScanMode::Orphaned:
     case ScanMode::OrphanedByAge:
@@ -176,7 +238,7 @@ bool isSelectedByAccount(ScanMode mode, const SelectionFacts& facts, const std::
     case ScanMode::ByAge:
       return true;
     case ScanMode::ByUser:
-      return !facts.accountName.empty() && equalsIgnoreCase(facts.accountName, userName, lead);
+      return !facts.accountName.empty() && equalsIgnoringAsciiCase(facts.accountName, userName);
     case ScanMode::List:
       break;
   }
@@ -185,6 +247,10 @@ bool isSelectedByAccount(ScanMode mode, const SelectionFacts& facts, const std::
 
 bool needsAgeTest(ScanMode mode) {
   return mode == ScanMode::ByAge || mode == ScanMode::OrphanedByAge;
+}
+
+bool needsOwnerGone(ScanMode mode) {
+  return mode == ScanMode::Orphaned || mode == ScanMode::OrphanedByAge;
 }
 
 bool secondCharIsLetter(const std::string& path) {

@@ -128,21 +128,21 @@ TEST(InUse, UnreadableHiveListMeansEverythingIsInUse) {
 SelectionFacts facts(bool orphaned, const std::string& account) {
   SelectionFacts result;
   result.orphaned = orphaned;
-  result.accountName = account;
+  result.accountName.assign(account.begin(), account.end());
   return result;
 }
 
 TEST(Selection, OnlyNoneMappedOrphansAreSelected) {
   for (ScanMode mode : {ScanMode::Orphaned, ScanMode::OrphanedByAge}) {
-    EXPECT_TRUE(isSelectedByAccount(mode, facts(true, ""), "", single));
-    EXPECT_FALSE(isSelectedByAccount(mode, facts(false, ""), "", single));
-    EXPECT_FALSE(isSelectedByAccount(mode, facts(false, "jsmith"), "", single));
+    EXPECT_TRUE(isSelectedByAccount(mode, facts(true, ""), L""));
+    EXPECT_FALSE(isSelectedByAccount(mode, facts(false, ""), L""));
+    EXPECT_FALSE(isSelectedByAccount(mode, facts(false, "jsmith"), L""));
   }
 }
 
 TEST(Selection, ByAgeIgnoresTheAccount) {
-  EXPECT_TRUE(isSelectedByAccount(ScanMode::ByAge, facts(false, ""), "", single));
-  EXPECT_TRUE(isSelectedByAccount(ScanMode::ByAge, facts(false, "x"), "", single));
+  EXPECT_TRUE(isSelectedByAccount(ScanMode::ByAge, facts(false, ""), L""));
+  EXPECT_TRUE(isSelectedByAccount(ScanMode::ByAge, facts(false, "x"), L""));
   EXPECT_TRUE(needsAgeTest(ScanMode::ByAge));
   EXPECT_TRUE(needsAgeTest(ScanMode::OrphanedByAge));
   EXPECT_FALSE(needsAgeTest(ScanMode::Orphaned));
@@ -150,16 +150,15 @@ TEST(Selection, ByAgeIgnoresTheAccount) {
 }
 
 TEST(Selection, ByUserComparesTheAccountNameIgnoringCase) {
-  EXPECT_TRUE(isSelectedByAccount(ScanMode::ByUser, facts(false, "JSmith"), "jsmith", single));
-  EXPECT_FALSE(
-      isSelectedByAccount(ScanMode::ByUser, facts(false, "jsmith"), "DOM\\jsmith", single));
-  EXPECT_FALSE(isSelectedByAccount(ScanMode::ByUser, facts(false, "jsmith"), "jsmit", single));
+  EXPECT_TRUE(isSelectedByAccount(ScanMode::ByUser, facts(false, "JSmith"), L"jsmith"));
+  EXPECT_FALSE(isSelectedByAccount(ScanMode::ByUser, facts(false, "jsmith"), L"DOM\\jsmith"));
+  EXPECT_FALSE(isSelectedByAccount(ScanMode::ByUser, facts(false, "jsmith"), L"jsmit"));
   // An empty name given on the command line must not pick every unresolved one.
-  EXPECT_FALSE(isSelectedByAccount(ScanMode::ByUser, facts(true, ""), "", single));
+  EXPECT_FALSE(isSelectedByAccount(ScanMode::ByUser, facts(true, ""), L""));
 }
 
 TEST(Selection, ListNeverDeletes) {
-  EXPECT_FALSE(isSelectedByAccount(ScanMode::List, facts(true, "a"), "a", single));
+  EXPECT_FALSE(isSelectedByAccount(ScanMode::List, facts(true, "a"), L"a"));
 }
 
 TEST(DangerousFolder, RootsAndRelativePaths) {
@@ -199,6 +198,48 @@ TEST(DangerousFolder, SecondCharIsLetter) {
   EXPECT_FALSE(secondCharIsLetter("C:\\x"));
   EXPECT_FALSE(secondCharIsLetter("\\\\srv"));
   EXPECT_FALSE(secondCharIsLetter("a"));
+}
+
+}  // namespace
+
+namespace {
+
+KnownFolder known(uint64_t index, const std::string& text) {
+  FolderIdentity identity;
+  identity.known = index != 0;
+  identity.volume = 1;
+  identity.index = index;
+  identity.finalPath = std::wstring(text.begin(), text.end());
+  return makeKnownFolder(identity, text, singleByteCodePage());
+}
+
+TEST(KeptFolders, ProfilesDirectoryAndSystemFolders) {
+  std::vector<KnownFolder> roots = {known(10, "C:\\Users")};
+  std::vector<KnownFolder> system = {known(20, "C:\\ProgramData"), known(30, "C:\\Users\\Public")};
+  // Above or at the profiles directory: kept; below it: an ordinary profile.
+  EXPECT_TRUE(isKeptFolder(known(10, "C:\\USERS\\"), roots, system));
+  EXPECT_TRUE(isKeptFolder(known(1, "C:\\"), roots, system));
+  EXPECT_FALSE(isKeptFolder(known(11, "C:\\Users\\old"), roots, system));
+  // System folders: the same, inside or holding them.
+  EXPECT_TRUE(isKeptFolder(known(20, "C:\\ProgramData"), roots, system));
+  EXPECT_TRUE(isKeptFolder(known(21, "C:\\ProgramData\\App"), roots, system));
+  EXPECT_TRUE(isKeptFolder(known(31, "C:\\Users\\Public\\Documents"), roots, system));
+  EXPECT_FALSE(isKeptFolder(known(32, "C:\\Users\\Publicity"), roots, system));
+}
+
+TEST(KeptFolders, SameDirectoryUnderAnotherSpellingOrOnlyByText) {
+  std::vector<KnownFolder> none;
+  std::vector<KnownFolder> other = {known(40, "C:\\Users\\john")};
+  // Another spelling (an 8.3 name) that the file system says is the same.
+  EXPECT_TRUE(isKeptFolder(known(40, "C:\\Users\\JOHNSM~1"), none, other));
+  // A folder that cannot be opened still counts by its text.
+  EXPECT_TRUE(isKeptFolder(known(0, "C:\\Users\\john\\AppData"), none, other));
+  EXPECT_TRUE(foldersOverlap(known(0, "C:\\Users"), other.front()));
+  EXPECT_FALSE(foldersOverlap(known(41, "C:\\Users\\johnny"), other.front()));
+  LoadedProfiles loaded;
+  loaded.identities.push_back(other.front().identity);
+  EXPECT_TRUE(overlapsLoadedFolder(known(41, "C:\\Users\\john\\x").identity, loaded));
+  EXPECT_FALSE(overlapsLoadedFolder(known(42, "C:\\Users\\johnny").identity, loaded));
 }
 
 }  // namespace

@@ -3,10 +3,13 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <vector>
 
+#include "ansi_text.h"
+#include "folder_identity.h"
 #include "folder_removal.h"
+#include "orphan_probe.h"
 #include "profile_age.h"
 #include "registry_cleanup.h"
 #include "registry_keys.h"
@@ -15,17 +18,41 @@
 
 namespace {
 
-// The scan's working record of one profile.
+// The scan's working record of one profile. Names are kept as stored; the
+// `shown` texts are their ANSI forms, which are printed and measured.
 struct ProfileEntry {
-  std::string sid;
-  std::string imagePath;
-  std::string guid;
-  std::string profilePath;
-  std::string accountName;
-  std::string domainName;
+  std::wstring sid;
+  std::wstring imagePath;
+  std::wstring guid;
+  std::wstring profilePath;
+  std::wstring accountName;
+  std::wstring domainName;
+  std::string shownSid;
+  std::string shownPath;
   OwnerName owner;
   unsigned long lookupCode = 0;
+  bool ownerGone = false;  ///< the account's own authority says it no longer exists
 };
+
+// The folders a removal must keep away from, read once a removal is due:
+// the profiles directory, the system's folders, and every profile-list
+// entry's folder by SID (an entry leaves the map when its key is deleted).
+struct KeptFolders {
+  bool read = false;
+  std::vector<KnownFolder> roots;
+  std::vector<KnownFolder> system;
+  std::map<std::wstring, KnownFolder> profiles;
+};
+
+// What one scan carries from profile to profile.
+struct ScanState {
+  LoadedFolderCache loaded;
+  KeptFolders kept;
+  AuthorityCache authorities;
+};
+
+const wchar_t profileListKeyWide[] =
+    L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
 void say(const std::string& text) {
   fputs(text.c_str(), stdout);
@@ -35,158 +62,332 @@ bool fits(const std::string& text) {
   return text.size() < profileTextRoom;
 }
 
-// Reads a value's bytes whatever its type, up to the first NUL. A missing
-// value is empty; false when the value does not fit the profile room.
-bool readTextValue(HKEY key, const char* name, std::string* value) {
-  value->clear();
-  DWORD size = 0;
-  if (RegQueryValueExA(key, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
-    return true;
-  std::vector<char> data(size + 1, '\0');
-  while (RegQueryValueExA(key, name, nullptr, nullptr, reinterpret_cast<BYTE*>(data.data()),
-                          &size) == ERROR_MORE_DATA) {
-    data.assign(size + 1, '\0');
-  }
-  *value = std::string(data.data());
-  return fits(*value);
+bool fitsShown(const std::wstring& text) {
+  return fits(ansiOf(text));
 }
 
-// The profile's folder and GUID as stored. False when a value does not fit.
-bool readProfileValues(const std::string& sid, std::string* imagePath, std::string* guid) {
+bool isStringType(DWORD type) {
+  return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// Reads a value whatever its type, up to the first NUL: a text type as
+// stored, any other type's bytes as ANSI text. A missing value is empty.
+void readTextValue(HKEY key, const wchar_t* name, std::wstring* value) {
+  value->clear();
+  DWORD size = 0;
+  if (RegQueryValueExW(key, name, nullptr, nullptr, nullptr, &size) != ERROR_SUCCESS)
+    return;
+  std::vector<BYTE> data(size + sizeof(wchar_t), 0);
+  DWORD type = REG_NONE;
+  for (;;) {
+    DWORD room = static_cast<DWORD>(data.size() - sizeof(wchar_t));
+    LONG code = RegQueryValueExW(key, name, nullptr, &type, data.data(), &room);
+    if (code == ERROR_MORE_DATA) {
+      data.assign(room + sizeof(wchar_t), 0);
+      continue;
+    }
+    if (code != ERROR_SUCCESS)
+      return;
+    data.resize(room + sizeof(wchar_t));
+    break;
+  }
+  if (isStringType(type)) {
+    std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+    memcpy(&text[0], data.data(), text.size() * sizeof(wchar_t));
+    *value = text.c_str();
+  } else {
+    *value = wideOfAnsi(reinterpret_cast<const char*>(data.data()));
+  }
+}
+
+// The profile's folder and GUID as stored, empty when missing.
+void readProfileValues(const std::wstring& sid, std::wstring* imagePath, std::wstring* guid) {
   imagePath->clear();
   guid->clear();
   HKEY key;
-  std::string path = std::string(profileListKey) + "\\" + sid;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, readAccess, &key) != ERROR_SUCCESS) {
-    return true;
-  }
-  bool fit = readTextValue(key, "ProfileImagePath", imagePath) && readTextValue(key, "Guid", guid);
+  std::wstring path = std::wstring(profileListKeyWide) + L"\\" + sid;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, readAccess, &key) != ERROR_SUCCESS)
+    return;
+  readTextValue(key, L"ProfileImagePath", imagePath);
+  readTextValue(key, L"Guid", guid);
   RegCloseKey(key);
-  return fit;
 }
 
-// The expanded folder of the profile `sid`; false when it has none that fits.
-bool profileFolder(const std::string& sid, std::string* folder, const LeadBytes& lead) {
-  std::string imagePath;
-  std::string guid;
-  if (!readProfileValues(sid, &imagePath, &guid) || imagePath.empty())
-    return false;
-  return expandSystemDrive(imagePath, getenv("SystemDrive"), folder, lead) && fits(*folder);
+const wchar_t* systemDrive() {
+  static std::wstring drive;
+  static bool known = false;
+  static bool read = false;
+  if (!read) {
+    wchar_t value[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"SystemDrive", value, MAX_PATH);
+    known = length > 0 && length < MAX_PATH;
+    drive.assign(value, known ? length : 0);
+    read = true;
+  }
+  return known ? drive.c_str() : nullptr;
+}
+
+// Every environment variable in `text` expanded; `text` itself on failure.
+std::wstring expandedFully(const std::wstring& text) {
+  DWORD size = ExpandEnvironmentStringsW(text.c_str(), nullptr, 0);
+  if (size == 0)
+    return text;
+  std::vector<wchar_t> expanded(size + 1, L'\0');
+  DWORD length = ExpandEnvironmentStringsW(text.c_str(), expanded.data(), size + 1);
+  return length > 0 && length <= size + 1 ? std::wstring(expanded.data()) : text;
+}
+
+FolderIdentity identityOf(const std::wstring& path) {
+  unsigned long code = 0;
+  return path.empty() ? FolderIdentity() : identifyFolder(path, &code);
+}
+
+// The folder of the loaded profile `sid`, as text and as the file system
+// knows it.
+LoadedFolder loadedFolderOf(const std::wstring& sid) {
+  LoadedFolder folder;
+  std::wstring imagePath, guid, expanded;
+  readProfileValues(sid, &imagePath, &guid);
+  if (imagePath.empty())
+    return folder;
+  if (fitsShown(imagePath) && expandSystemDriveWide(imagePath, systemDrive(), &expanded) &&
+      fitsShown(expanded)) {
+    folder.text = ansiOf(expanded);
+  }
+  folder.identity = identityOf(expandedFully(imagePath));
+  return folder;
 }
 
 // Fills the entry; false when the profile is to be passed over: no folder, or
 // a text that does not fit its room.
 bool readProfile(ProfileEntry* profile, const LeadBytes& lead) {
-  if (profile->sid.size() >= profileTextRoom - 1)
+  profile->shownSid = ansiOf(profile->sid);
+  if (profile->shownSid.size() >= profileTextRoom - 1)
     return false;
   profile->lookupCode =
       lookupSidAccount(profile->sid, nullptr, &profile->accountName, &profile->domainName);
-  if (!readProfileValues(profile->sid, &profile->imagePath, &profile->guid))
+  readProfileValues(profile->sid, &profile->imagePath, &profile->guid);
+  std::string shownImage = ansiOf(profile->imagePath);
+  std::string shownGuid = ansiOf(profile->guid);
+  if (profile->imagePath.empty() || !fits(shownImage) || !fits(shownGuid))
     return false;
-  if (profile->imagePath.empty())
-    return false;
-  profile->owner = displayName(profile->domainName, profile->accountName, profile->imagePath, lead);
+  profile->owner =
+      displayName(ansiOf(profile->domainName), ansiOf(profile->accountName), shownImage, lead);
   std::vector<std::string> keys;
-  return fits(profile->owner.text) && profileKeyPaths(profile->sid, profile->guid, &keys) &&
-         expandSystemDrive(profile->imagePath, getenv("SystemDrive"), &profile->profilePath,
-                           lead) &&
-         fits(profile->profilePath);
+  if (!fits(profile->owner.text) || !profileKeyPaths(profile->shownSid, shownGuid, &keys))
+    return false;
+  if (!expandSystemDriveWide(profile->imagePath, systemDrive(), &profile->profilePath))
+    return false;
+  profile->shownPath = ansiOf(profile->profilePath);
+  return fits(profile->shownPath);
 }
 
-void removeFolder(const std::string& folder, const LeadBytes& lead) {
-  if (isDangerousFolder(folder, lead)) {
-    say(dangerousFolderLine(folder));
+void addKnownFolder(const std::wstring& path, const LeadBytes& lead,
+                    std::vector<KnownFolder>* folders) {
+  if (path.empty())
+    return;
+  std::wstring expanded = expandedFully(path);
+  folders->push_back(makeKnownFolder(identityOf(expanded), ansiOf(expanded), lead));
+}
+
+std::wstring environmentValue(const wchar_t* name) {
+  wchar_t value[MAX_PATH];
+  DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH);
+  return length > 0 && length < MAX_PATH ? std::wstring(value, length) : std::wstring();
+}
+
+std::wstring profileListValue(const wchar_t* name) {
+  HKEY key;
+  std::wstring value;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, profileListKeyWide, 0, readAccess, &key) == ERROR_SUCCESS) {
+    readTextValue(key, name, &value);
+    RegCloseKey(key);
+  }
+  return value;
+}
+
+std::vector<std::wstring> subkeysOf(HKEY root, const wchar_t* path);
+
+void readKeptFolders(KeptFolders* kept, const LeadBytes& lead) {
+  kept->read = true;
+  addKnownFolder(profileListValue(L"ProfilesDirectory"), lead, &kept->roots);
+  for (const wchar_t* name : {L"ProgramData", L"Public", L"Default"})
+    addKnownFolder(profileListValue(name), lead, &kept->system);
+  for (const wchar_t* name : {L"SystemRoot", L"windir", L"ProgramFiles", L"ProgramFiles(x86)",
+                              L"ProgramW6432", L"ProgramData", L"ALLUSERSPROFILE", L"PUBLIC"}) {
+    addKnownFolder(environmentValue(name), lead, &kept->system);
+  }
+  wchar_t windows[MAX_PATH];
+  UINT length = GetSystemWindowsDirectoryW(windows, MAX_PATH);
+  if (length > 0 && length < MAX_PATH)
+    addKnownFolder(std::wstring(windows, length), lead, &kept->system);
+  for (const std::wstring& sid : subkeysOf(HKEY_LOCAL_MACHINE, profileListKeyWide)) {
+    std::wstring imagePath, guid;
+    readProfileValues(sid, &imagePath, &guid);
+    std::vector<KnownFolder> one;
+    addKnownFolder(imagePath, lead, &one);
+    if (!one.empty())
+      kept->profiles[sid] = one.front();
+  }
+}
+
+// True when the folder is the system's or another profile's: never emptied.
+bool isKept(const ProfileEntry& profile, KeptFolders* kept, const LeadBytes& lead) {
+  if (!kept->read)
+    readKeptFolders(kept, lead);
+  KnownFolder candidate = makeKnownFolder(identityOf(profile.profilePath), profile.shownPath, lead);
+  if (isKeptFolder(candidate, kept->roots, kept->system))
+    return true;
+  for (const auto& entry : kept->profiles) {
+    if (entry.first != profile.sid && foldersOverlap(candidate, entry.second))
+      return true;
+  }
+  return false;
+}
+
+void removeFolder(const ProfileEntry& profile, KeptFolders* kept, const LeadBytes& lead) {
+  if (isDangerousFolder(profile.shownPath, lead)) {
+    say(dangerousFolderLine(profile.shownPath));
     return;
   }
-  std::string stoppedAt;
-  unsigned long code = deleteDirectoryTree(folder, folder, &stoppedAt);
-  if (code != 0)
-    say(folderFailureLine(folder, stoppedAt, code, systemMessage(code)));
+  if (isKept(profile, kept, lead)) {
+    say(keptFolderLine(profile.shownPath));
+    return;
+  }
+  std::wstring stoppedAt;
+  unsigned long code = deleteDirectoryTree(profile.profilePath, profile.profilePath, &stoppedAt);
+  if (code != 0) {
+    say(folderFailureLine(profile.shownPath, ansiOf(stoppedAt), code, systemMessage(code)));
+  }
 }
 
 // The folder first, then the keys, always both, whatever the first gave.
-void removeProfile(const ProfileEntry& profile, const LeadBytes& lead) {
-  removeFolder(profile.profilePath, lead);
-  for (const KeyFailure& failure : removeProfileRegistryEntries(profile.sid, profile.guid)) {
-    say(registryFailureLine(failure.path, failure.code, systemMessage(failure.code)));
+void removeProfile(const ProfileEntry& profile, KeptFolders* kept, const LeadBytes& lead) {
+  removeFolder(profile, kept, lead);
+  std::vector<KeyFailure> failures = removeProfileRegistryEntries(profile.sid, profile.guid);
+  std::wstring entryKey = std::wstring(profileListKeyWide) + L"\\" + profile.sid;
+  bool entryStays = false;
+  for (const KeyFailure& failure : failures) {
+    say(registryFailureLine(ansiOf(failure.path), failure.code, systemMessage(failure.code)));
+    entryStays = entryStays || failure.path == entryKey;
   }
+  // Its folder no longer keeps another profile's removal back.
+  if (!entryStays)
+    kept->profiles.erase(profile.sid);
 }
 
-bool isSelected(ScanMode mode, int32_t days, const std::string& userName,
-                const ProfileEntry& profile, const LeadBytes& lead) {
+bool isSelected(ScanMode mode, int32_t days, const std::wstring& userName,
+                const ProfileEntry& profile) {
   SelectionFacts facts;
-  facts.orphaned = profile.owner.accountUnknown && profile.lookupCode == errorNoneMapped;
+  facts.orphaned = profile.owner.accountUnknown && profile.ownerGone;
   facts.accountName = profile.accountName;
-  if (!isSelectedByAccount(mode, facts, userName, lead))
+  if (!isSelectedByAccount(mode, facts, userName))
     return false;
   return !needsAgeTest(mode) || isProfileOlderThan(profile.profilePath, days);
 }
 
 std::string deletingLine(ScanMode mode, const ProfileEntry& profile) {
   if (mode == ScanMode::ByUser)
-    return "Deleting " + profile.accountName + "\n";
-  return "Deleting " + profile.sid + " - " + profile.owner.text + "\n";
+    return "Deleting " + ansiOf(profile.accountName) + "\n";
+  return "Deleting " + profile.shownSid + " - " + profile.owner.text + "\n";
+}
+
+// In use by what the file system says: the folder is, holds or lies inside a
+// loaded profile's folder, it exists but cannot be opened, or its hive is
+// held open by someone who shares it with no one.
+bool isInUseOnDisk(const ProfileEntry& profile, const LoadedProfiles& loaded) {
+  unsigned long code = 0;
+  FolderIdentity folder = identifyFolder(profile.profilePath, &code);
+  if (!folder.known)
+    return !isMissingCode(code);
+  return overlapsLoadedFolder(folder, loaded) || isHiveHeldExclusively(profile.profilePath);
+}
+
+// Lists the profile, or deletes it when selected; true when it was deleted.
+bool actOnProfile(ScanMode mode, int32_t days, const std::wstring& userName,
+                  const ProfileEntry& profile, const LeadBytes& lead, ScanState* state) {
+  // Read afresh for every profile: a user may log on while the scan runs.
+  LoadedProfiles loaded = readLoadedProfiles(&state->loaded);
+  if (isInUse(profile.shownSid, profile.shownPath, loaded, lead) ||
+      isInUseOnDisk(profile, loaded)) {
+    return false;
+  }
+  if (mode == ScanMode::List) {
+    say("User: " + profile.owner.text + "\nSID : " + profile.shownSid +
+        "\nProfile Path: " + profile.shownPath + "\n\n");
+    return false;
+  }
+  if (!isSelected(mode, days, userName, profile))
+    return false;
+  say(deletingLine(mode, profile));
+  removeProfile(profile, &state->kept, lead);
+  return true;
 }
 
 // Examines the profile `sid`: lists it, or deletes it when selected. Returns
 // true when it was deleted.
-bool examineProfile(ScanMode mode, int32_t days, const std::string& userName,
-                    const std::string& sid, const LeadBytes& lead, LoadedFolderCache* cache) {
+bool examineProfile(ScanMode mode, int32_t days, const std::wstring& userName,
+                    const std::wstring& sid, const LeadBytes& lead, ScanState* state) {
   ProfileEntry profile;
   profile.sid = sid;
   if (!readProfile(&profile, lead))
     return false;
-  // Read afresh for every profile: a user may log on while the scan runs.
-  if (isInUse(sid, profile.profilePath, readLoadedProfiles(lead, cache), lead))
-    return false;
-  if (mode == ScanMode::List) {
-    say("User: " + profile.owner.text + "\nSID : " + sid +
-        "\nProfile Path: " + profile.profilePath + "\n\n");
-    return false;
-  }
-  if (!isSelected(mode, days, userName, profile, lead))
-    return false;
-  say(deletingLine(mode, profile));
-  removeProfile(profile, lead);
-  return true;
+  // Asked before the in-use test, which must stay right before a removal
+  // (the answer may take a round over the network), and with the file-system
+  // redirection on: the look-ups load DLLs of the program's own kind.
+  profile.ownerGone = needsOwnerGone(mode) && isOwnerGone(asciiOrQuestionMarks(profile.sid),
+                                                          profile.lookupCode, &state->authorities);
+  Redirection redirection = redirectionOff();
+  bool deleted = actOnProfile(mode, days, userName, profile, lead, state);
+  redirectionRestore(redirection);
+  return deleted;
 }
 
-// The subkey name at `index`; false at the end of the list or on any failure.
 // Reads the subkey name at `index`: ERROR_SUCCESS, ERROR_NO_MORE_ITEMS at the
 // end of the list, or the failure's code.
-LONG readSubkeyAt(HKEY key, DWORD index, std::string* name) {
-  char buffer[256];
-  DWORD length = sizeof(buffer);
-  LONG code = RegEnumKeyExA(key, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
+LONG readSubkeyAt(HKEY key, DWORD index, std::wstring* name) {
+  wchar_t buffer[256];
+  DWORD length = 256;
+  LONG code = RegEnumKeyExW(key, index, buffer, &length, nullptr, nullptr, nullptr, nullptr);
   if (code == ERROR_SUCCESS)
     name->assign(buffer, length);
   return code;
 }
 
-bool subkeyAt(HKEY key, DWORD index, std::string* name) {
+bool subkeyAt(HKEY key, DWORD index, std::wstring* name) {
   return readSubkeyAt(key, index, name) == ERROR_SUCCESS;
+}
+
+std::vector<std::wstring> subkeysOf(HKEY root, const wchar_t* path) {
+  std::vector<std::wstring> names;
+  HKEY key;
+  if (RegOpenKeyExW(root, path, 0, readAccess, &key) != ERROR_SUCCESS)
+    return names;
+  std::wstring name;
+  for (DWORD index = 0; subkeyAt(key, index, &name); ++index)
+    names.push_back(name);
+  RegCloseKey(key);
+  return names;
 }
 
 }  // namespace
 
-LoadedProfiles readLoadedProfiles(const LeadBytes& lead, LoadedFolderCache* cache) {
+LoadedProfiles readLoadedProfiles(LoadedFolderCache* cache) {
   LoadedProfiles loaded;
   HKEY users;
-  if (RegOpenKeyExA(HKEY_USERS, "", 0, readAccess, &users) != ERROR_SUCCESS)
+  if (RegOpenKeyExW(HKEY_USERS, L"", 0, readAccess, &users) != ERROR_SUCCESS)
     return loaded;
-  std::string name;
+  std::wstring name;
   LONG code = ERROR_SUCCESS;
   for (DWORD index = 0; (code = readSubkeyAt(users, index, &name)) == ERROR_SUCCESS; ++index) {
-    loaded.sids.push_back(name);
+    loaded.sids.push_back(ansiOf(name));
     auto known = cache->folderOf.find(name);
-    if (known == cache->folderOf.end()) {
-      std::string folder;
-      if (!profileFolder(name, &folder, lead))
-        folder.clear();
-      known = cache->folderOf.emplace(name, folder).first;
-    }
-    if (!known->second.empty())
-      loaded.folders.push_back(known->second);
+    if (known == cache->folderOf.end())
+      known = cache->folderOf.emplace(name, loadedFolderOf(name)).first;
+    if (!known->second.text.empty())
+      loaded.folders.push_back(known->second.text);
+    if (known->second.identity.known)
+      loaded.identities.push_back(known->second.identity);
   }
   RegCloseKey(users);
   // A list cut short by a failure may lack the very hive that matters.
@@ -201,24 +402,27 @@ std::string systemMessage(unsigned long code) {
   return trimMessage(std::string(text, length));
 }
 
-void scanProfiles(ScanMode mode, int32_t days, const std::string& userName, const LeadBytes& lead) {
+void scanProfiles(ScanMode mode, int32_t days, const std::wstring& userName,
+                  const LeadBytes& lead) {
   HKEY list;
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, profileListKey, 0, readAccess, &list) == ERROR_SUCCESS) {
-    std::string sid;
-    std::string lastRemoved;
-    LoadedFolderCache cache;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, profileListKeyWide, 0, readAccess, &list) ==
+      ERROR_SUCCESS) {
+    std::wstring sid;
+    std::wstring lastRemoved;
+    ScanState state;
     DWORD index = 0;
     while (subkeyAt(list, index, &sid)) {
       // A removed profile leaves its place to the next one; if its key stayed,
       // it is still here and is stepped over rather than examined again.
       bool survivor = sid == lastRemoved;
       lastRemoved.clear();
-      if (!survivor && examineProfile(mode, days, userName, sid, lead, &cache)) {
+      if (!survivor && examineProfile(mode, days, userName, sid, lead, &state)) {
         lastRemoved = sid;
       } else {
         ++index;
       }
     }
+    releaseAuthorityCache(&state.authorities);
     RegCloseKey(list);
   }
   say("\n\n");

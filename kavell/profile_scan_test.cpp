@@ -15,7 +15,7 @@ bool contains(const std::vector<std::string>& list, const std::string& item) {
 // The Wine user's own profile is loaded for as long as the session runs.
 TEST(LoadedProfiles, TheCurrentUsersHiveAndFolderAreLoaded) {
   LoadedFolderCache cache;
-  LoadedProfiles loaded = readLoadedProfiles(singleByteCodePage(), &cache);
+  LoadedProfiles loaded = readLoadedProfiles(&cache);
   EXPECT_TRUE(loaded.readable);
   EXPECT_TRUE(contains(loaded.sids, "S-1-5-21-0-0-0-1000"));
   const char* home = getenv("USERPROFILE");
@@ -35,13 +35,15 @@ TEST(LoadedProfiles, AHiveLoadedDuringTheRunIsSeen) {
             ERROR_SUCCESS);
   RegCloseKey(key);
   LoadedFolderCache cache;
-  bool seen = contains(readLoadedProfiles(singleByteCodePage(), &cache).sids, name);
+  bool seen = contains(readLoadedProfiles(&cache).sids, name);
   RegDeleteKeyA(HKEY_USERS, name.c_str());
   EXPECT_TRUE(seen);
   // It has no profile-list entry: remembered as having no folder.
-  EXPECT_EQ(cache.folderOf.count(name), 1u);
-  EXPECT_EQ(cache.folderOf[name], "");
-  EXPECT_FALSE(contains(readLoadedProfiles(singleByteCodePage(), &cache).sids, name));
+  std::wstring wideName(name.begin(), name.end());
+  EXPECT_EQ(cache.folderOf.count(wideName), 1u);
+  EXPECT_EQ(cache.folderOf[wideName].text, "");
+  EXPECT_FALSE(cache.folderOf[wideName].identity.known);
+  EXPECT_FALSE(contains(readLoadedProfiles(&cache).sids, name));
 }
 
 // The wording differs between systems ("Access is denied." on Windows); what

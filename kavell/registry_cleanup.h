@@ -1,4 +1,5 @@
 // Removal of a deleted profile's registry keys, each with its whole subtree.
+// Key names are used as the registry stores them (UTF-16), never translated.
 #ifndef KAVELL_REGISTRY_CLEANUP_H_
 #define KAVELL_REGISTRY_CLEANUP_H_
 
@@ -11,15 +12,15 @@
 /// view. Returns 0 on success, 1010 (ERROR_BADKEY) for an empty path, or the
 /// first failing call's Win32 code (2 when the key does not exist); a subkey
 /// that stays keeps every key above it.
-unsigned long deleteRegistryTree(HKEY parent, const std::string& path);
+unsigned long deleteRegistryTree(HKEY parent, const std::wstring& path);
 
-/// Deletes `path` below `parent` (a key without subkeys), with RegDeleteKeyExA
-/// in the 64-bit view where the system has it, RegDeleteKeyA otherwise.
-unsigned long deleteRegistryKey(HKEY parent, const std::string& path);
+/// Deletes `path` below `parent` (a key without subkeys), with RegDeleteKeyExW
+/// in the 64-bit view where the system has it, RegDeleteKeyW otherwise.
+unsigned long deleteRegistryKey(HKEY parent, const std::wstring& path);
 
 /// One key that stayed.
 struct KeyFailure {
-  std::string path;  ///< below HKEY_LOCAL_MACHINE
+  std::wstring path;  ///< below HKEY_LOCAL_MACHINE
   unsigned long code = 0;
 };
 
@@ -27,7 +28,7 @@ struct KeyFailure {
 /// profileKeyPaths), every one attempted whatever happened to the others.
 /// Returns the keys that exist but could not be deleted; keys that do not
 /// exist are not failures.
-std::vector<KeyFailure> removeProfileRegistryEntries(const std::string& sid,
-                                                     const std::string& guid);
+std::vector<KeyFailure> removeProfileRegistryEntries(const std::wstring& sid,
+                                                     const std::wstring& guid);
 
 #endif  // KAVELL_REGISTRY_CLEANUP_H_

@@ -6,6 +6,10 @@
 
 namespace {
 
+std::wstring wide(const std::string& text) {
+  return std::wstring(text.begin(), text.end());
+}
+
 bool keyExists(const std::string& path) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | KEY_WOW64_64KEY, &key) !=
@@ -30,7 +34,7 @@ class RegistryCleanup : public ::testing::Test {
     makeKey(root);
   }
 
-  void TearDown() override { deleteRegistryTree(HKEY_LOCAL_MACHINE, root); }
+  void TearDown() override { deleteRegistryTree(HKEY_LOCAL_MACHINE, wide(root)); }
 
   static void makeKey(const std::string& path) {
     HKEY key;
@@ -51,16 +55,17 @@ TEST_F(RegistryCleanup, DeletesAKeyWithItsWholeSubtree) {
     makeKey(profile + sub);
   makeKey(root + "\\S-1-5-21-1-2-3-1002");
   makeKey(root + "\\S-1-5-21-1-2-3-10011");
-  EXPECT_EQ(deleteRegistryTree(HKEY_LOCAL_MACHINE, profile), 0u);
+  EXPECT_EQ(deleteRegistryTree(HKEY_LOCAL_MACHINE, wide(profile)), 0u);
   EXPECT_FALSE(keyExists(profile));
   EXPECT_TRUE(keyExists(root + "\\S-1-5-21-1-2-3-1002"));
   EXPECT_TRUE(keyExists(root + "\\S-1-5-21-1-2-3-10011"));
 }
 
 TEST_F(RegistryCleanup, MissingKeyAndEmptyPath) {
-  EXPECT_EQ(deleteRegistryTree(HKEY_LOCAL_MACHINE, root + "\\absent"),
+  EXPECT_EQ(deleteRegistryTree(HKEY_LOCAL_MACHINE, wide(root + "\\absent")),
             static_cast<unsigned long>(ERROR_FILE_NOT_FOUND));
-  EXPECT_EQ(deleteRegistryTree(HKEY_LOCAL_MACHINE, ""), static_cast<unsigned long>(ERROR_BADKEY));
+  EXPECT_EQ(deleteRegistryTree(HKEY_LOCAL_MACHINE, wide("")),
+            static_cast<unsigned long>(ERROR_BADKEY));
   EXPECT_TRUE(keyExists(root));
 }
 
@@ -79,7 +84,7 @@ TEST_F(RegistryCleanup, SubkeyThatStaysKeepsTheKeysAboveIt) {
   SetSecurityDescriptorDacl(&denyAll, TRUE, &emptyList, FALSE);
   ASSERT_EQ(RegSetKeySecurity(locked, DACL_SECURITY_INFORMATION, &denyAll), ERROR_SUCCESS);
 
-  EXPECT_EQ(deleteRegistryTree(HKEY_LOCAL_MACHINE, profile),
+  EXPECT_EQ(deleteRegistryTree(HKEY_LOCAL_MACHINE, wide(profile)),
             static_cast<unsigned long>(ERROR_ACCESS_DENIED));
   EXPECT_TRUE(keyExists(profile));
 
@@ -104,8 +109,8 @@ class ProfileEntries : public ::testing::Test {
   }
 
   void TearDown() override {
-    removeProfileRegistryEntries(sid, guid);
-    removeProfileRegistryEntries(otherSid, otherGuid);
+    removeProfileRegistryEntries(wide(sid), wide(guid));
+    removeProfileRegistryEntries(wide(otherSid), wide(otherGuid));
   }
 
   static std::vector<std::string> keysOf(const std::string& sid, const std::string& guid) {
@@ -135,7 +140,7 @@ class ProfileEntries : public ::testing::Test {
 TEST_F(ProfileEntries, RemovesThePolicyAndGuidKeysOfThisProfileOnly) {
   makeKeys(sid, guid);
   makeKeys(otherSid, otherGuid);
-  EXPECT_TRUE(removeProfileRegistryEntries(sid, guid).empty());
+  EXPECT_TRUE(removeProfileRegistryEntries(wide(sid), wide(guid)).empty());
   for (const std::string& path : keysOf(sid, guid))
     EXPECT_FALSE(keyExists(path)) << path;
   std::vector<std::string> others = keysOf(otherSid, otherGuid);
@@ -146,7 +151,7 @@ TEST_F(ProfileEntries, RemovesThePolicyAndGuidKeysOfThisProfileOnly) {
 
 TEST_F(ProfileEntries, WithoutGuidTheGuidKeysStay) {
   makeKeys(sid, guid);
-  EXPECT_TRUE(removeProfileRegistryEntries(sid, "").empty());
+  EXPECT_TRUE(removeProfileRegistryEntries(wide(sid), wide("")).empty());
   std::vector<std::string> paths = keysOf(sid, guid);
   EXPECT_FALSE(keyExists(paths[1]));
   EXPECT_FALSE(keyExists(paths[2]));
@@ -156,8 +161,8 @@ TEST_F(ProfileEntries, WithoutGuidTheGuidKeysStay) {
 
 TEST_F(ProfileEntries, SecondRunFindsNothingAndReportsNothing) {
   makeKeys(sid, guid);
-  EXPECT_TRUE(removeProfileRegistryEntries(sid, guid).empty());
-  EXPECT_TRUE(removeProfileRegistryEntries(sid, guid).empty());
+  EXPECT_TRUE(removeProfileRegistryEntries(wide(sid), wide(guid)).empty());
+  EXPECT_TRUE(removeProfileRegistryEntries(wide(sid), wide(guid)).empty());
 }
 
 }  // namespace

@@ -1,23 +1,35 @@
 #include "registry_keys.h"
 
-#include "ansi_strings.h"
+#include "name_rules.h"
 #include "sid_text.h"
 
 const char profileListKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
-bool profileKeyPaths(const std::string& sid, const std::string& guid,
-                     std::vector<std::string>* paths) {
+namespace {
+
+bool readsAsSid(const std::string& sid) {
+  SidParts parts;
+  return parseSidText(sid, &parts);
+}
+
+bool readsAsSid(const std::wstring& sid) {
+  return readsAsSid(asciiOrQuestionMarks(sid));
+}
+
+// One rule for both forms of the texts: the byte form decides what fits,
+// the wide form names the keys that are opened and deleted.
+template <typename Text>
+bool keyPathsOf(const Text& sid, const Text& guid, std::vector<Text>* paths) {
   if (sid.empty())
     return false;
   const std::string policy = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Group Policy\\";
   const std::string nt = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
-  SidParts parts;
-  bool isSid = parseSidText(sid, &parts);
+  bool isSid = readsAsSid(sid);
   // A value with a backslash would name a key further down, not a GUID's.
-  bool isGuid = guid.find('\\') == std::string::npos;
+  bool isGuid = guid.find('\\') == Text::npos;
   struct Row {
     std::string prefix;
-    const std::string& name;
+    const Text& name;
     bool used;
   };
   // The policy keys are named by real SIDs only: a stray entry such as
@@ -30,14 +42,27 @@ bool profileKeyPaths(const std::string& sid, const std::string& guid,
     rows.push_back({nt + "ProfileGuid\\", guid, isGuid});
     rows.push_back({nt + "PolicyGuid\\", guid, isGuid});
   }
-  std::vector<std::string> result;
+  std::vector<Text> result;
   for (const Row& row : rows) {
-    std::string path = row.prefix;
-    if (!appendWithin(path, row.name, keyPathRoom))
+    Text path(row.prefix.begin(), row.prefix.end());
+    if (path.size() + row.name.size() > keyPathRoom - 1)
       return false;
+    path += row.name;
     if (row.used)
       result.push_back(path);
   }
   *paths = result;
   return true;
+}
+
+}  // namespace
+
+bool profileKeyPaths(const std::string& sid, const std::string& guid,
+                     std::vector<std::string>* paths) {
+  return keyPathsOf(sid, guid, paths);
+}
+
+bool profileKeyPaths(const std::wstring& sid, const std::wstring& guid,
+                     std::vector<std::wstring>* paths) {
+  return keyPathsOf(sid, guid, paths);
 }

@@ -40,4 +40,9 @@ constexpr size_t keyPathRoom = 256;
 bool profileKeyPaths(const std::string& sid, const std::string& guid,
                      std::vector<std::string>* paths);
 
+/// The same keys for the names as stored (UTF-16), for the calls that open
+/// and delete them; the room is counted in UTF-16 characters.
+bool profileKeyPaths(const std::wstring& sid, const std::wstring& guid,
+                     std::vector<std::wstring>* paths);
+
 #endif  // KAVELL_REGISTRY_KEYS_H_

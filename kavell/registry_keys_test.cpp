@@ -69,4 +69,18 @@ TEST(ProfileKeys, PathThatDoesNotFitIsRefusedWhole) {
   EXPECT_EQ(paths, std::vector<std::string>({"untouched"}));
 }
 
+TEST(ProfileKeys, WideNamesAreKeptExactly) {
+  std::vector<std::wstring> paths;
+  // Each key is named by the name as stored, never by a look-alike of it.
+  ASSERT_TRUE(profileKeyPaths(L"S-1-5-21-1-2-3-\uff14", L"{\u00c9}", &paths));
+  ASSERT_EQ(paths.size(), 5u);
+  EXPECT_EQ(paths[0],
+            L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-1-2-3-\uff14");
+  EXPECT_EQ(paths[2],
+            L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Group Policy\\State\\"
+            L"S-1-5-21-1-2-3-\uff14");
+  EXPECT_EQ(paths[4], L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\PolicyGuid\\{\u00c9}");
+  EXPECT_FALSE(profileKeyPaths(L"S-1-5-21-1-2-3-1001", std::wstring(200, L'\u00c9'), &paths));
+}
+
 }  // namespace

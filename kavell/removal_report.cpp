@@ -30,6 +30,11 @@ std::string dangerousFolderLine(const std::string& folder) {
          " - a relative path, drive root or share root is never removed\n";
 }
 
+std::string keptFolderLine(const std::string& folder) {
+  return "  Folder left behind: " + folder +
+         " - a system folder or another profile's folder is never removed\n";
+}
+
 std::string registryFailureLine(const std::string& keyPath, unsigned long code,
                                 const std::string& message) {
   return "  Registry key left behind: HKEY_LOCAL_MACHINE\\" + keyPath + errorPart(code, message) +

@@ -19,6 +19,10 @@ std::string folderFailureLine(const std::string& folder, const std::string& stop
 /// root is never emptied.
 std::string dangerousFolderLine(const std::string& folder);
 
+/// The line when the folder is a system folder or another profile's, which
+/// is never emptied.
+std::string keptFolderLine(const std::string& folder);
+
 /// The line when a registry key under HKEY_LOCAL_MACHINE stayed.
 std::string registryFailureLine(const std::string& keyPath, unsigned long code,
                                 const std::string& message);

@@ -1,5 +1,6 @@
 #include "sid_lookup.h"
 
+#include "name_rules.h"
 #include "sid_text.h"
 
 namespace {
@@ -8,10 +9,7 @@ constexpr DWORD nameRoom = 255;
 
 }  // namespace
 
-PSID sidFromString(const std::string& text) {
-  SidParts parts;
-  if (!parseSidText(text, &parts))
-    return nullptr;
+PSID sidFromParts(const SidParts& parts) {
   SID_IDENTIFIER_AUTHORITY authority;
   for (int i = 0; i < 6; ++i)
     authority.Value[i] = parts.authority[i];
@@ -24,20 +22,29 @@ PSID sidFromString(const std::string& text) {
   return sid;
 }
 
-unsigned long lookupSidAccount(const std::string& sidText, const char* machineName,
-                               std::string* accountName, std::string* domainName) {
+PSID sidFromString(const std::string& text) {
+  SidParts parts;
+  if (!parseSidText(text, &parts))
+    return nullptr;
+  return sidFromParts(parts);
+}
+
+unsigned long lookupSidAccount(const std::wstring& sidText, const wchar_t* machineName,
+                               std::wstring* accountName, std::wstring* domainName) {
   accountName->clear();
   domainName->clear();
-  PSID sid = sidFromString(sidText);
+  // A SID text is ASCII; any other character is no digit and stops a field
+  // as it always did, never a look-alike digit.
+  PSID sid = sidFromString(asciiOrQuestionMarks(sidText));
   if (sid == nullptr)
     return ERROR_INVALID_PARAMETER;
-  char account[nameRoom] = {};
-  char domain[nameRoom] = {};
+  wchar_t account[nameRoom] = {};
+  wchar_t domain[nameRoom] = {};
   DWORD accountRoom = nameRoom;
   DWORD domainRoom = nameRoom;
   SID_NAME_USE use;
   unsigned long result = 0;
-  if (LookupAccountSidA(machineName, sid, account, &accountRoom, domain, &domainRoom, &use)) {
+  if (LookupAccountSidW(machineName, sid, account, &accountRoom, domain, &domainRoom, &use)) {
     *accountName = account;
     *domainName = domain;
   } else {

@@ -10,10 +10,18 @@ struct Lookup {
   std::string domain;
 };
 
+std::string narrow(const std::wstring& text) {
+  return std::string(text.begin(), text.end());
+}
+
+Lookup lookUp(const std::wstring& sid) {
+  std::wstring account = L"stale", domain = L"stale";
+  unsigned long code = lookupSidAccount(sid, nullptr, &account, &domain);
+  return Lookup{code, narrow(account), narrow(domain)};
+}
+
 Lookup lookUp(const std::string& sid) {
-  Lookup result{0, "stale", "stale"};
-  result.code = lookupSidAccount(sid, nullptr, &result.account, &result.domain);
-  return result;
+  return lookUp(std::wstring(sid.begin(), sid.end()));
 }
 
 TEST(SidLookup, ResolvesWellKnownAccounts) {

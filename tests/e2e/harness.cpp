@@ -63,18 +63,28 @@ HANDLE openInheritableNul() {
                      OPEN_EXISTING, 0, nullptr);
 }
 
+// ANSI text as CreateProcessA would pass it on.
+std::wstring wideOfAnsi(const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
+                                   static_cast<int>(wide.size()));
+  wide.resize(length > 0 ? length : 0);
+  return wide;
+}
+
 // Starts the program with the given output handles, waits for it and closes
 // the handles. Returns false when it could not start.
-bool launch(const std::string& program, const std::string& argumentText, const std::string& workDir,
+bool launch(const std::string& program, const std::wstring& commandText, const std::string& workDir,
             HANDLE out, HANDLE err, unsigned long* exitCode) {
   HANDLE in = openInheritableNul();
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = in;
   startup.hStdOutput = out;
   startup.hStdError = err;
-  std::string commandLine = quoteArgument(program) + argumentText;
+  std::wstring commandLine = wideOfAnsi(quoteArgument(program)) + commandText;
+  std::wstring programPath = wideOfAnsi(program), folder = wideOfAnsi(workDir);
   PROCESS_INFORMATION process = {};
   // Under heavy load Wine now and then fails a start with ERROR_INTERNAL_ERROR;
   // nothing has run then, so trying again is safe.
@@ -82,8 +92,8 @@ bool launch(const std::string& program, const std::string& argumentText, const s
   for (int attempt = 0; attempt < 5 && !started; ++attempt) {
     if (attempt > 0)
       Sleep(200 * attempt);
-    started = CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                             workDir.c_str(), &startup, &process);
+    started = CreateProcessW(programPath.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
+                             nullptr, folder.c_str(), &startup, &process);
     if (!started && GetLastError() != ERROR_INTERNAL_ERROR)
       break;
   }
@@ -121,6 +131,11 @@ unsigned long setRunTimeLimit(unsigned long milliseconds) {
 
 RunResult runProgramRaw(const std::string& program, const std::string& argumentText,
                         const std::string& workDir) {
+  return runProgramWide(program, wideOfAnsi(argumentText), workDir);
+}
+
+RunResult runProgramWide(const std::string& program, const std::wstring& argumentText,
+                         const std::string& workDir) {
   RunResult result;
   std::string captureFolder = makeTempFolder("capture");
   std::string outPath = captureFolder + "\\out", errPath = captureFolder + "\\err";
@@ -146,7 +161,7 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
   std::string captureFolder = makeTempFolder("merged");
   std::string bothPath = captureFolder + "\\both";
   HANDLE both = createCaptureFile(bothPath);
-  if (launch(program, argumentText, workDir, both, both, &result.exitCode)) {
+  if (launch(program, wideOfAnsi(argumentText), workDir, both, both, &result.exitCode)) {
     result.both = readFile(bothPath);
   }
   removeTree(captureFolder);

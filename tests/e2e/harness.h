@@ -44,6 +44,11 @@ RunResult runProgram(const std::string& program, const std::vector<std::string>&
 RunResult runProgramRaw(const std::string& program, const std::string& argumentText,
                         const std::string& workDir);
 
+/// Runs `program` with `argumentText` as the UTF-16 rest of its command line
+/// (which must start with a blank), for arguments outside the ANSI code page.
+RunResult runProgramWide(const std::string& program, const std::wstring& argumentText,
+                         const std::string& workDir);
+
 /// Makes a new empty folder under the temp folder and returns its path
 /// (no trailing backslash).
 std::string makeTempFolder(const std::string& tag);

@@ -43,8 +43,8 @@ TEST_F(KavellObstacles, EachStuckFolderIsReportedAndTheScanGoesOn) {
   // In enumeration order: a plain profile with read-only, hidden and system
   // entries, then one obstacle per profile, each alone in its folder so that
   // what stays is known whatever order the walk meets entries in.
-  const std::string sids[] = {"S-1-5-21-7-7-7-1001", "S-1-5-21-7-7-7-1002", "S-1-5-21-7-7-7-1003",
-                              "S-1-5-21-7-7-7-1004"};
+  const std::string sids[] = {"S-1-5-21-0-0-0-71001", "S-1-5-21-0-0-0-71002",
+                              "S-1-5-21-0-0-0-71003", "S-1-5-21-0-0-0-71004"};
   const std::string plain = work + "\\plain", held = work + "\\held";
   const std::string frozen = work + "\\frozen", busy = work + "\\busy";
   makeProfileTree(plain);
@@ -106,10 +106,10 @@ TEST_F(KavellObstacles, ListingTouchesNothingAndSeesEveryObstacleProfile) {
   const std::string held = work + "\\held", frozen = work + "\\frozen";
   makeFolder(held);
   makeFile(held + "\\open.pst", "mail");
-  addProfile("S-1-5-21-7-7-7-1001", held);
+  addProfile("S-1-5-21-0-0-0-71001", held);
   makeFolder(frozen);
   makeFile(frozen + "\\NTUSER.DAT", "hive", FILE_ATTRIBUTE_READONLY);
-  addProfile("S-1-5-21-7-7-7-1002", frozen);
+  addProfile("S-1-5-21-0-0-0-71002", frozen);
   held_ = holdOpenExclusively(held + "\\open.pst");
   immutable_ = frozen + "\\NTUSER.DAT";
   if (!setImmutable(frozen + "\\NTUSER.DAT", true)) {
@@ -119,12 +119,13 @@ TEST_F(KavellObstacles, ListingTouchesNothingAndSeesEveryObstacleProfile) {
   RunResult run = runKavell({"/LIST"}, work);
   EXPECT_EQ(run.out,
             expectedRun("Listing User Profiles on the local computer currently not in use:\n\n",
-                        listedProfile("Account Unknown\\held", "S-1-5-21-7-7-7-1001", held) +
-                            listedProfile("Account Unknown\\frozen", "S-1-5-21-7-7-7-1002", frozen),
+                        listedProfile("Account Unknown\\held", "S-1-5-21-0-0-0-71001", held) +
+                            listedProfile("Account Unknown\\frozen", "S-1-5-21-0-0-0-71002",
+                                          frozen),
                         "Process Completed.\n\n"));
   EXPECT_EQ(listTree(held), std::vector<std::string>{"open.pst"});
   EXPECT_EQ(listTree(frozen), std::vector<std::string>{"NTUSER.DAT"});
   EXPECT_TRUE(GetFileAttributesA((frozen + "\\NTUSER.DAT").c_str()) & FILE_ATTRIBUTE_READONLY);
-  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-7-7-7-1001")));
-  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-7-7-7-1002")));
+  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-0-0-0-71001")));
+  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-0-0-0-71002")));
 }

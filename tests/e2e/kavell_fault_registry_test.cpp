@@ -3,7 +3,8 @@
 // owners, ".bak" and malformed names, names past the room, empty, missing and
 // oversized paths, values of the wrong type, policy keys, subkeys of their
 // own, and one entry that cannot be deleted. The listing shows exactly the
-// entries it should, "/A" deletes exactly the unmapped ones it may, says what
+// entries it should, "/A" deletes exactly the ones it may (unmapped accounts of
+// this computer's own domain, not those of other authorities), says what
 // it could not delete, and ends; the second listing shows the rest.
 #include <gtest/gtest.h>
 
@@ -18,7 +19,7 @@ const char kListHeading[] = "Listing User Profiles on the local computer current
 const char kOrphanHeading[] = "Deleting User Profiles with no valid user associations:\n\n";
 constexpr int kEntries = 2000;
 // The one unmapped entry whose profile-list key cannot be deleted.
-const char kLocked[] = "S-1-5-21-7-7-7-2019";
+const char kLocked[] = "S-1-5-21-0-0-0-72019";
 // The longest profile name whose keys all fit a registry path of 255
 // characters: the longest parent is the group-policy state key.
 const size_t kLongestName =
@@ -87,7 +88,7 @@ class KavellBadRegistry : public KavellTest {
     Entry e;
     std::string tail = "p" + std::to_string(i);
     std::string path = work + "\\" + tail;
-    e.name = "S-1-5-21-7-7-7-" + std::to_string(1000 + i);
+    e.name = "S-1-5-21-0-0-0-7" + std::to_string(1000 + i);
     e.shownPath = path;
     e.owner = "Account Unknown\\" + tail;
     e.listed = true;
@@ -200,9 +201,17 @@ class KavellBadRegistry : public KavellTest {
         addProfile(e.name, path);
         createKey(HKEY_LOCAL_MACHINE, profileKey(e.name) + "\\Extra\\Deeper");
         break;
-      case 18:  // unmapped, another sub-authority form
-        e.name = "S-1-5-21-1-2-3-" + std::to_string(50000 + i);
-        addProfile(e.name, path);
+      case 18:  // another domain, or a cloud directory: unmapped here, but
+                // nobody whose word counts said the account is gone
+        e.name = (i % 40 == 18 ? "S-1-5-21-777-888-999-" : "S-1-12-1-1111-2222-3333-") +
+                 std::to_string(50000 + i);
+        e.deleted = false;
+        e.folder = path;
+        e.guid = guidFor(i);
+        makeFolder(path);
+        makeFile(path + "\\NTUSER.DAT", "kept");
+        addProfile(e.name, path, REG_EXPAND_SZ, e.guid);
+        addPolicyKeys(e.name, e.guid);
         break;
     }
     return e;

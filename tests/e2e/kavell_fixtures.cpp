@@ -6,7 +6,7 @@
 
 const char kProfileList[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 const char kWineUserSid[] = "S-1-5-21-0-0-0-1000";
-const char kOrphanSid[] = "S-1-5-21-1-2-3-4444";
+const char kOrphanSid[] = "S-1-5-21-0-0-0-94444";
 const char kOrphanSid2[] = "S-1-5-21-0-0-0-1001";
 
 namespace {

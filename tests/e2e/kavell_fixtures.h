@@ -19,7 +19,8 @@
 extern const char kProfileList[];
 /// The Wine user's own profile: loaded, resolvable, never to be touched.
 extern const char kWineUserSid[];
-/// SIDs that the local look-up cannot map (it fails with 1332).
+/// SIDs of this computer's own account domain (Wine's is S-1-5-21-0-0-0)
+/// that the local look-up cannot map (it fails with 1332): orphans.
 extern const char kOrphanSid[];
 extern const char kOrphanSid2[];
 

@@ -186,25 +186,25 @@ TEST_F(KavellRemoval, FolderInUseAsCurrentDirectoryIsReported) {
 }
 
 TEST_F(KavellRemoval, UndeletableKeyIsReportedAndTheScanMovesOn) {
-  addProfile("S-1-5-21-1-2-3-4441", work + "\\stuck");
+  addProfile("S-1-5-21-0-0-0-94441", work + "\\stuck");
   makeProfileTree(work + "\\stuck");
-  lockKey(profileKey("S-1-5-21-1-2-3-4441"));
-  addProfile("S-1-5-21-1-2-3-4442", work + "\\next");
+  lockKey(profileKey("S-1-5-21-0-0-0-94441"));
+  addProfile("S-1-5-21-0-0-0-94442", work + "\\next");
   makeProfileTree(work + "\\next");
   RunResult run = runKavell({"/A"}, work);
   EXPECT_EQ(run.exitCode, 0u);
-  std::string stuck = "Deleting S-1-5-21-1-2-3-4441 - Account Unknown\\stuck";
+  std::string stuck = "Deleting S-1-5-21-0-0-0-94441 - Account Unknown\\stuck";
   // Examined at most twice, and the scan ends.
   EXPECT_GE(countOf(run.out, stuck + "\r\n"), 1u);
   EXPECT_LE(countOf(run.out, stuck + "\r\n"), 2u);
   expectFailureLineAfter(run.out, stuck, win32ErrorText(ERROR_ACCESS_DENIED));
-  expectLinesInOrder(run.out, {stuck, "Deleting S-1-5-21-1-2-3-4442 - Account Unknown\\next", "",
+  expectLinesInOrder(run.out, {stuck, "Deleting S-1-5-21-0-0-0-94442 - Account Unknown\\next", "",
                                "", "Process Completed.", ""});
   EXPECT_TRUE(hasSuffix(run.out, crlf("\n\n\nProcess Completed.\n\n"))) << run.out;
   EXPECT_FALSE(folderExists(work + "\\stuck"));
   EXPECT_FALSE(folderExists(work + "\\next"));
-  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-1-2-3-4441")));
-  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-1-2-3-4442")));
+  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-0-0-0-94441")));
+  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-0-0-0-94442")));
 }
 
 TEST_F(KavellRemoval, StuckProfileEndsInEveryDeletingMode) {
@@ -307,12 +307,12 @@ TEST_F(KavellRoots, RootsAndRelativeFoldersAreNeverEmptied) {
   makeFile("Q:\\work\\rel2\\b.txt", "drive-relative");
   makeFile("\\\\kvserver\\kvshare\\shared.txt", "share root");
   const std::vector<std::pair<std::string, std::string>> profiles = {
-      {"S-1-5-21-1-2-3-4441", "Q:\\"},
-      {"S-1-5-21-1-2-3-4442", "Q:"},
-      {"S-1-5-21-1-2-3-4443", "rel"},
-      {"S-1-5-21-1-2-3-4444", "Q:rel2"},
-      {"S-1-5-21-1-2-3-4445", "\\\\kvserver\\kvshare"},
-      {"S-1-5-21-1-2-3-4446", "\\\\kvserver\\kvshare\\"},
+      {"S-1-5-21-0-0-0-94441", "Q:\\"},
+      {"S-1-5-21-0-0-0-94442", "Q:"},
+      {"S-1-5-21-0-0-0-94443", "rel"},
+      {"S-1-5-21-0-0-0-94444", "Q:rel2"},
+      {"S-1-5-21-0-0-0-94445", "\\\\kvserver\\kvshare"},
+      {"S-1-5-21-0-0-0-94446", "\\\\kvserver\\kvshare\\"},
   };
   for (const auto& profile : profiles)
     addProfile(profile.first, profile.second, REG_SZ);
@@ -342,7 +342,7 @@ TEST_F(KavellRoots, RootsWrittenDifferentlyAreNeverEmptied) {
   const std::vector<std::string> roots = {
       "Q:\\.", "Q:\\work\\..", "Q:/", "Q:\\\\", "\\\\kvserver\\kvshare\\.", "//kvserver/kvshare"};
   for (size_t i = 0; i < roots.size(); ++i) {
-    addProfile("S-1-5-21-1-2-3-44" + std::to_string(10 + i), roots[i], REG_SZ);
+    addProfile("S-1-5-21-0-0-0-944" + std::to_string(10 + i), roots[i], REG_SZ);
   }
   std::vector<std::string> driveBefore = listTree(driveFolder), shareBefore = listTree(shareFolder);
   RunResult run = runKavell({"/A"}, "Q:\\work");
@@ -356,35 +356,37 @@ TEST_F(KavellRemoval, FolderOfALoadedProfileCountsAsInUse) {
   // case too), and an entry whose folder holds it: all three are in use.
   std::string loaded = work + "\\loaded";
   makeProfileTree(loaded);
-  addProfile("S-1-5-21-1-2-3-5000", loaded);
-  markLoaded("S-1-5-21-1-2-3-5000");
-  addProfile("S-1-5-21-1-2-3-5000.bak", loaded);
+  addProfile("S-1-5-21-0-0-0-95000", loaded);
+  markLoaded("S-1-5-21-0-0-0-95000");
+  addProfile("S-1-5-21-0-0-0-95000.bak", loaded);
   std::string upper = loaded;
   for (char& c : upper)
     c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-  addProfile("S-1-5-21-1-2-3-5001", upper);
-  addProfile("S-1-5-21-1-2-3-5002", work);
+  addProfile("S-1-5-21-0-0-0-95001", upper);
+  addProfile("S-1-5-21-0-0-0-95002", work);
   // Kavell also keeps away from folders inside a loaded profile.
-  addProfile("S-1-5-21-1-2-3-5004", loaded + "\\AppData");
+  addProfile("S-1-5-21-0-0-0-95004", loaded + "\\AppData");
   // A folder whose name merely starts like the loaded one is not in use.
   makeProfileTree(work + "\\loaded2");
-  addProfile("S-1-5-21-1-2-3-5003", work + "\\loaded2");
+  addProfile("S-1-5-21-0-0-0-95003", work + "\\loaded2");
   std::vector<std::string> before = listTree(loaded);
 
   EXPECT_EQ(runKavell({"/LIST"}, work).out,
             expectedRun("Listing User Profiles on the local computer currently not in use:\n\n",
-                        listedProfile("Account Unknown\\loaded2", "S-1-5-21-1-2-3-5003",
+                        listedProfile("Account Unknown\\loaded2", "S-1-5-21-0-0-0-95003",
                                       work + "\\loaded2"),
                         "Process Completed.\n\n"));
   setLastWriteTime(loaded + "\\NTUSER.DAT", fileTimeOf(2001, 1, 1));
   for (const char* mode : {"/A", "/D:0", "/AD:0"})
     runKavell({mode}, work);
   EXPECT_EQ(listTree(loaded), before);
-  EXPECT_FALSE(folderExists(work + "\\loaded2"));
+  // loaded2 was selected, but it lies inside the folder of the entry that
+  // stays (S-...-5002): its entry goes, its folder stays.
+  EXPECT_TRUE(fileExists(work + "\\loaded2\\NTUSER.DAT"));
   EXPECT_EQ(subkeyNames(HKEY_LOCAL_MACHINE, kProfileList),
-            (std::vector<std::string>{kWineUserSid, "S-1-5-21-1-2-3-5000",
-                                      "S-1-5-21-1-2-3-5000.bak", "S-1-5-21-1-2-3-5001",
-                                      "S-1-5-21-1-2-3-5002", "S-1-5-21-1-2-3-5004"}));
+            (std::vector<std::string>{kWineUserSid, "S-1-5-21-0-0-0-95000",
+                                      "S-1-5-21-0-0-0-95000.bak", "S-1-5-21-0-0-0-95001",
+                                      "S-1-5-21-0-0-0-95002", "S-1-5-21-0-0-0-95004"}));
 }
 
 // Windows takes every spelling below for the loaded profile's own folder, so
@@ -396,14 +398,14 @@ class KavellLoadedSpellings : public KavellTest {
     KavellTest::SetUp();
     loaded = work + "\\loaded";
     makeProfileTree(loaded);
-    addProfile("S-1-5-21-1-2-3-5000", loaded);
-    markLoaded("S-1-5-21-1-2-3-5000");
+    addProfile("S-1-5-21-0-0-0-95000", loaded);
+    markLoaded("S-1-5-21-0-0-0-95000");
   }
 
   // Adds one orphan entry per spelling, runs /A, and checks nothing moved.
   void expectAllInUse(const std::vector<std::string>& spellings) {
     for (size_t i = 0; i < spellings.size(); ++i) {
-      addProfile("S-1-5-21-1-2-3-50" + std::to_string(10 + i), spellings[i], REG_SZ);
+      addProfile("S-1-5-21-0-0-0-950" + std::to_string(10 + i), spellings[i], REG_SZ);
     }
     std::vector<std::string> before = listTree(loaded);
     RunResult run = runKavell({"/A"}, work);
@@ -456,32 +458,32 @@ TEST_F(KavellRemoval, PathThatDoesNotFitIsPassedOver) {
   // 257 characters: the first 255 of them would name the victim folder.
   std::string tooLong = paddedPath(victim, 254) + "\\zz";
   ASSERT_EQ(tooLong.size(), 257u);
-  addProfile("S-1-5-21-1-2-3-4441", fits, REG_SZ);
-  addProfile("S-1-5-21-1-2-3-4442", tooLong, REG_SZ);
+  addProfile("S-1-5-21-0-0-0-94441", fits, REG_SZ);
+  addProfile("S-1-5-21-0-0-0-94442", tooLong, REG_SZ);
   std::vector<std::string> before = listTree(victim);
 
   EXPECT_EQ(runKavell({"/LIST"}, work).out,
             expectedRun("Listing User Profiles on the local computer currently not in use:\n\n",
                         listedProfile("Account Unknown\\" + fits.substr(fits.rfind('\\') + 1),
-                                      "S-1-5-21-1-2-3-4441", fits),
+                                      "S-1-5-21-0-0-0-94441", fits),
                         "Process Completed.\n\n"));
   // Only the entry that fits goes; its registry entry goes with it.
-  deleteKeyTree(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-1-2-3-4441"));
+  deleteKeyTree(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-0-0-0-94441"));
   RunResult run = runKavell({"/A"}, work);
   EXPECT_EQ(run.out, orphanRun(""));
   EXPECT_EQ(listTree(victim), before);
-  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-1-2-3-4442")));
+  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-0-0-0-94442")));
 }
 
 TEST_F(KavellRemoval, NameOrGuidThatDoesNotFitIsPassedOver) {
   // A 255-character subkey name sorts before the ordinary orphan; the walk
   // must pass it over and still reach the orphan.
-  std::string longName = "S-1-5-21-1-2-3-1" + std::string(239, 'x');
+  std::string longName = "S-1-5-21-0-0-0-91" + std::string(238, 'x');
   ASSERT_EQ(longName.size(), 255u);
   makeProfileTree(work + "\\longname");
   addProfile(longName, work + "\\longname");
   makeProfileTree(work + "\\longguid");
-  addProfile("S-1-5-21-1-2-3-4441", work + "\\longguid", REG_SZ, kGuid + std::string(300, '0'));
+  addProfile("S-1-5-21-0-0-0-94441", work + "\\longguid", REG_SZ, kGuid + std::string(300, '0'));
   makeProfileTree(work + "\\old");
   addProfile(kOrphanSid, work + "\\old");
   RunResult run = runKavell({"/A"}, work);
@@ -489,28 +491,24 @@ TEST_F(KavellRemoval, NameOrGuidThatDoesNotFitIsPassedOver) {
   EXPECT_TRUE(fileExists(work + "\\longname\\NTUSER.DAT"));
   EXPECT_TRUE(fileExists(work + "\\longguid\\NTUSER.DAT"));
   EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, profileKey(longName)));
-  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-1-2-3-4441")));
+  EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-0-0-0-94441")));
 }
 
-TEST_F(KavellRemoval, EntryPastThePathRoomStopsTheFolder) {
+TEST_F(KavellRemoval, TreeDeeperThanThePathRoomGoesWhole) {
   std::string profile = work + "\\deep";
   makeProfileTree(profile);
   std::string path = profile;
-  for (int level = 0; path.size() < 230; ++level) {
+  for (int level = 0; path.size() < 300; ++level) {
     path += "\\" + std::string(40, static_cast<char>('a' + level));
     makeLongFolder(path);
   }
   std::string longFile = path + "\\" + std::string(60, 'f') + ".txt";
-  ASSERT_GT(longFile.size(), 259u);
+  ASSERT_GT(longFile.size(), 300u);
   makeLongFile(longFile, "deep");
   addProfile(kOrphanSid, profile);
   RunResult run = runKavell({"/A"}, work);
-  EXPECT_EQ(run.exitCode, 0u);
-  std::string line = "Deleting " + std::string(kOrphanSid) + " - Account Unknown\\deep";
-  expectFailureLineAfter(run.out, line, "");
-  std::vector<std::string> left = listTree(profile);
-  std::string relative = longFile.substr(profile.size() + 1);
-  EXPECT_NE(std::find(left.begin(), left.end(), relative), left.end()) << "the deep file went";
+  EXPECT_EQ(run.out, orphanRun(deleting(kOrphanSid, "Account Unknown\\deep")));
+  EXPECT_FALSE(folderExists(profile));
   EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, profileKey(kOrphanSid)));
 }
 

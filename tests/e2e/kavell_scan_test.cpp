@@ -42,17 +42,17 @@ TEST_F(KavellScan, ListShowsEveryProfileNotInUse) {
   std::string drivePath = work.substr(2);  // the temp folder without "C:"
   addProfile(kSystem, work + "\\system", REG_SZ);
   addProfile(kAdministrator, work + "\\admin", REG_EXPAND_SZ);
-  addProfile("S-1-5-21-1-2-3-4441", "%SystemDrive%" + drivePath + "\\old", REG_EXPAND_SZ);
-  addProfile("S-1-5-21-1-2-3-4442", "", REG_EXPAND_SZ);              // empty path: passed over
-  createKey(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-1-2-3-4443"));  // no path: passed over
-  addProfile("S-1-5-21-1-2-3-4444", "noslash", REG_SZ);
-  addProfile("S-1-5-21-1-2-3-4445", work + "\\mid%SystemDrive%dle", REG_SZ);
-  addProfile("S-1-5-21-1-2-3-4446", "%systemdrive%\\lower", REG_SZ);
-  addProfile("S-1-5-21-1-2-3-4447", "%SystemRoot%\\other", REG_EXPAND_SZ);
-  addProfile("S-1-5-21-1-2-3-4448", work + "\\loaded", REG_SZ);
-  markLoaded("S-1-5-21-1-2-3-4448");
-  addProfile("S-1-5-21-1-2-3-4449", work + "\\classes", REG_SZ);
-  markLoaded("S-1-5-21-1-2-3-4449_Classes");  // a _Classes hive is not the profile's hive
+  addProfile("S-1-5-21-0-0-0-94441", "%SystemDrive%" + drivePath + "\\old", REG_EXPAND_SZ);
+  addProfile("S-1-5-21-0-0-0-94442", "", REG_EXPAND_SZ);              // empty path: passed over
+  createKey(HKEY_LOCAL_MACHINE, profileKey("S-1-5-21-0-0-0-94443"));  // no path: passed over
+  addProfile("S-1-5-21-0-0-0-94444", "noslash", REG_SZ);
+  addProfile("S-1-5-21-0-0-0-94445", work + "\\mid%SystemDrive%dle", REG_SZ);
+  addProfile("S-1-5-21-0-0-0-94446", "%systemdrive%\\lower", REG_SZ);
+  addProfile("S-1-5-21-0-0-0-94447", "%SystemRoot%\\other", REG_EXPAND_SZ);
+  addProfile("S-1-5-21-0-0-0-94448", work + "\\loaded", REG_SZ);
+  markLoaded("S-1-5-21-0-0-0-94448");
+  addProfile("S-1-5-21-0-0-0-94449", work + "\\classes", REG_SZ);
+  markLoaded("S-1-5-21-0-0-0-94449_Classes");  // a _Classes hive is not the profile's hive
 
   RunResult run = runKavell({"/LIST"}, work);
   std::string unknown = "Account Unknown\\";
@@ -62,13 +62,13 @@ TEST_F(KavellScan, ListShowsEveryProfileNotInUse) {
           kListHeading,
           listedProfile("NT AUTHORITY\\SYSTEM", kSystem, work + "\\system") +
               listedProfile(localDomain() + "\\Administrator", kAdministrator, work + "\\admin") +
-              listedProfile(unknown + "old", "S-1-5-21-1-2-3-4441", work + "\\old") +
-              listedProfile(unknown, "S-1-5-21-1-2-3-4444", "noslash") +
-              listedProfile(unknown + "mid%SystemDrive%dle", "S-1-5-21-1-2-3-4445",
+              listedProfile(unknown + "old", "S-1-5-21-0-0-0-94441", work + "\\old") +
+              listedProfile(unknown, "S-1-5-21-0-0-0-94444", "noslash") +
+              listedProfile(unknown + "mid%SystemDrive%dle", "S-1-5-21-0-0-0-94445",
                             work + "\\midC:dle") +
-              listedProfile(unknown + "lower", "S-1-5-21-1-2-3-4446", "%systemdrive%\\lower") +
-              listedProfile(unknown + "other", "S-1-5-21-1-2-3-4447", "%SystemRoot%\\other") +
-              listedProfile(unknown + "classes", "S-1-5-21-1-2-3-4449", work + "\\classes"),
+              listedProfile(unknown + "lower", "S-1-5-21-0-0-0-94446", "%systemdrive%\\lower") +
+              listedProfile(unknown + "other", "S-1-5-21-0-0-0-94447", "%SystemRoot%\\other") +
+              listedProfile(unknown + "classes", "S-1-5-21-0-0-0-94449", work + "\\classes"),
           "Process Completed.\n\n"));
   EXPECT_EQ(run.exitCode, 0u);
   // Listing deletes nothing.
@@ -76,7 +76,7 @@ TEST_F(KavellScan, ListShowsEveryProfileNotInUse) {
 }
 
 TEST_F(KavellScan, LoadedProfilesAreUntouchedInEveryMode) {
-  for (const char* sid : {"S-1-5-21-1-2-3-4448", kAdministrator}) {
+  for (const char* sid : {"S-1-5-21-0-0-0-94448", kAdministrator}) {
     std::string path = work + "\\" + sid;
     makeProfileTree(path);
     setLastWriteTime(path + "\\NTUSER.DAT", fileTimeOf(2001, 1, 1));
@@ -94,7 +94,7 @@ TEST_F(KavellScan, LoadedProfilesAreUntouchedInEveryMode) {
   }
   EXPECT_EQ(listTree(work), before);
   EXPECT_EQ(remainingProfiles(),
-            (std::vector<std::string>{kWineUserSid, kAdministrator, "S-1-5-21-1-2-3-4448"}));
+            (std::vector<std::string>{kWineUserSid, kAdministrator, "S-1-5-21-0-0-0-94448"}));
 }
 
 TEST_F(KavellScan, ClassesHiveDoesNotMakeAProfileLoaded) {
@@ -152,11 +152,11 @@ TEST_F(KavellScan, SidTextFormsResolveLikeTheSidTheyName) {
 }
 
 TEST_F(KavellScan, OrphanedDeletesOnlyUnmappedAccountsAndKeepsTheWalkGoing) {
-  // In enumeration order: 1001 and 1002 do not map, 500 and 501 do, 1-2-3-*
+  // In enumeration order: 1001 and 1002 do not map, 500 and 501 do, 9444x
   // do not. Consecutive removals must not skip the profile that moves up.
   const std::vector<std::string> orphans = {"S-1-5-21-0-0-0-1001", "S-1-5-21-0-0-0-1002",
-                                            "S-1-5-21-1-2-3-4441", "S-1-5-21-1-2-3-4442",
-                                            "S-1-5-21-1-2-3-4443"};
+                                            "S-1-5-21-0-0-0-94441", "S-1-5-21-0-0-0-94442",
+                                            "S-1-5-21-0-0-0-94443"};
   for (const std::string& sid : orphans) {
     makeProfileTree(work + "\\" + sid);
     addProfile(sid, work + "\\" + sid);
@@ -178,6 +178,41 @@ TEST_F(KavellScan, OrphanedDeletesOnlyUnmappedAccountsAndKeepsTheWalkGoing) {
                                                         std::string(kGuest) + "\\"}));
   // A second run finds nothing more to do.
   EXPECT_EQ(runKavell({"/A"}, work).out, expectedRun(kOrphanHeading, "", "Process Completed.\n\n"));
+}
+
+TEST_F(KavellScan, OnlyTheComputersOwnUnmappedAccountsAreOrphans) {
+  // All three fail the local look-up with 1332. Only the first belongs to this
+  // computer's account domain; the second's domain cannot even be named here
+  // (no controller can be asked), the third is a cloud directory's account.
+  const std::string own = "S-1-5-21-0-0-0-4242", domain = "S-1-5-21-777-888-999-4242",
+                    cloud = "S-1-12-1-1111-2222-3333-4444";
+  auto listed = [&](const std::string& sid) {
+    return listedProfile("Account Unknown\\" + sid, sid, work + "\\" + sid);
+  };
+  char digit = '1';
+  for (const std::string& sid : {own, domain, cloud}) {
+    makeProfileTree(work + "\\" + sid);
+    setLastWriteTime(work + "\\" + sid + "\\NTUSER.DAT", fileTimeOf(2001, 1, 1));
+    std::string guid = "{00000000-0000-0000-0000-00000000000" + std::string(1, digit++) + "}";
+    addProfile(sid, work + "\\" + sid, REG_EXPAND_SZ, guid);
+    addPolicyKeys(sid, guid);
+  }
+  EXPECT_EQ(runKavell({"/LIST"}, work).out,
+            expectedRun(kListHeading, listed(cloud) + listed(own) + listed(domain),
+                        "Process Completed.\n\n"));
+  EXPECT_EQ(runKavell({"/AD:0"}, work).out,
+            expectedRun(orphanByAgeHeading(0), deleting(own, "Account Unknown\\" + own),
+                        "Process Completed."));
+  EXPECT_EQ(runKavell({"/A"}, work).out, expectedRun(kOrphanHeading, "", "Process Completed.\n\n"));
+  EXPECT_EQ(listFolder(work), (std::vector<std::string>{cloud + "\\", domain + "\\"}));
+  for (const std::string& sid : {domain, cloud}) {
+    EXPECT_TRUE(fileExists(work + "\\" + sid + "\\Documents\\letter.doc")) << sid;
+    std::string guid = readStringValue(HKEY_LOCAL_MACHINE, profileKey(sid), "Guid");
+    for (const std::string& key : {groupPolicyKey(sid), groupPolicyStateKey(sid),
+                                   profileGuidKey(guid), policyGuidKey(guid)}) {
+      EXPECT_TRUE(keyExists(HKEY_LOCAL_MACHINE, key)) << key;
+    }
+  }
 }
 
 TEST_F(KavellScan, UnparsableSidIsListedButNeverDeleted) {
@@ -207,15 +242,15 @@ TEST_F(KavellScan, ByAgeGoesByTheHiveFileAlone) {
     addProfile(sid, work + "\\" + name);
     return work + "\\" + name + "\\NTUSER.DAT";
   };
-  setLastWriteTime(profile("S-1-5-21-1-2-3-4441", "old"), hoursFromNow(-10 * 24 - 1));
+  setLastWriteTime(profile("S-1-5-21-0-0-0-94441", "old"), hoursFromNow(-10 * 24 - 1));
   setLastWriteTime(profile(kSystem, "system"), hoursFromNow(-10 * 24 - 1));  // no account exempt
-  setLastWriteTime(profile("S-1-5-21-1-2-3-4442", "young"), hoursFromNow(-10 * 24 + 1));
-  std::string missing = profile("S-1-5-21-1-2-3-4443", "nohive");
+  setLastWriteTime(profile("S-1-5-21-0-0-0-94442", "young"), hoursFromNow(-10 * 24 + 1));
+  std::string missing = profile("S-1-5-21-0-0-0-94443", "nohive");
   DeleteFileA(missing.c_str());
-  std::string held = profile("S-1-5-21-1-2-3-4444", "held");
+  std::string held = profile("S-1-5-21-0-0-0-94444", "held");
   setLastWriteTime(held, hoursFromNow(-1000));
   // Only the hive file counts: a fresh file beside an old hive changes nothing.
-  setLastWriteTime(profile("S-1-5-21-1-2-3-4445", "busy"), hoursFromNow(-11 * 24));
+  setLastWriteTime(profile("S-1-5-21-0-0-0-94445", "busy"), hoursFromNow(-11 * 24));
   makeFile(work + "\\busy\\fresh.txt", "today");
 
   HANDLE holder = holdOpenExclusively(held);
@@ -223,22 +258,22 @@ TEST_F(KavellScan, ByAgeGoesByTheHiveFileAlone) {
   CloseHandle(holder);
   EXPECT_EQ(run.out, expectedRun(byAgeHeading(10),
                                  deleting(kSystem, "NT AUTHORITY\\SYSTEM") +
-                                     deleting("S-1-5-21-1-2-3-4441", "Account Unknown\\old") +
-                                     deleting("S-1-5-21-1-2-3-4445", "Account Unknown\\busy"),
+                                     deleting("S-1-5-21-0-0-0-94441", "Account Unknown\\old") +
+                                     deleting("S-1-5-21-0-0-0-94445", "Account Unknown\\busy"),
                                  "Process Completed.\n"));
   EXPECT_EQ(listFolder(work), (std::vector<std::string>{"held\\", "nohive\\", "young\\"}));
   // A hive written after the moment of the test is not older than 0 days.
-  setLastWriteTime(profile("S-1-5-21-1-2-3-4446", "future"), hoursFromNow(48));
+  setLastWriteTime(profile("S-1-5-21-0-0-0-94446", "future"), hoursFromNow(48));
   EXPECT_EQ(remainingProfiles(),
-            (std::vector<std::string>{kWineUserSid, "S-1-5-21-1-2-3-4442", "S-1-5-21-1-2-3-4443",
-                                      "S-1-5-21-1-2-3-4444", "S-1-5-21-1-2-3-4446"}));
+            (std::vector<std::string>{kWineUserSid, "S-1-5-21-0-0-0-94442", "S-1-5-21-0-0-0-94443",
+                                      "S-1-5-21-0-0-0-94444", "S-1-5-21-0-0-0-94446"}));
 
   // With 0 days every hive written before now qualifies; still not a folder
   // without a hive.
   EXPECT_EQ(runKavell({"/D:0"}, work).out,
             expectedRun(byAgeHeading(0),
-                        deleting("S-1-5-21-1-2-3-4442", "Account Unknown\\young") +
-                            deleting("S-1-5-21-1-2-3-4444", "Account Unknown\\held"),
+                        deleting("S-1-5-21-0-0-0-94442", "Account Unknown\\young") +
+                            deleting("S-1-5-21-0-0-0-94444", "Account Unknown\\held"),
                         "Process Completed.\n"));
   EXPECT_EQ(listFolder(work), (std::vector<std::string>{"future\\", "nohive\\"}));
 }
@@ -251,11 +286,11 @@ TEST_F(KavellScan, OrphanedByAgeNeedsBothAnUnmappedAccountAndAnOldHive) {
   };
   profile(kSystem, "system", -30 * 24);
   profile(kAdministrator, "admin", -30 * 24);
-  profile("S-1-5-21-1-2-3-4441", "old", -2 * 24 - 1);
-  profile("S-1-5-21-1-2-3-4442", "young", -2 * 24 + 1);
+  profile("S-1-5-21-0-0-0-94441", "old", -2 * 24 - 1);
+  profile("S-1-5-21-0-0-0-94442", "young", -2 * 24 + 1);
   RunResult run = runKavell({"/AD:2"}, work);
   EXPECT_EQ(run.out, expectedRun(orphanByAgeHeading(2),
-                                 deleting("S-1-5-21-1-2-3-4441", "Account Unknown\\old"),
+                                 deleting("S-1-5-21-0-0-0-94441", "Account Unknown\\old"),
                                  "Process Completed."));
   EXPECT_EQ(run.exitCode, 0u);
   EXPECT_EQ(listFolder(work), (std::vector<std::string>{"admin\\", "system\\", "young\\"}));
