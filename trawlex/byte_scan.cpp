@@ -115,6 +115,54 @@ size_t findLineBreak(const char* data, size_t size, size_t start) {
   return size;
 }
 
+size_t findLineStart(const char* data, size_t floor, size_t end) {
+  size_t p = end;
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; p >= floor + 16; p -= 16) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p - 16));
+    unsigned mask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
+    if (mask != 0) {
+      return p - 16 + static_cast<size_t>(32 - __builtin_clz(mask));
+    }
+  }
+#endif
+  for (; p > floor; --p) {
+    if (data[p - 1] == '\r' || data[p - 1] == '\n') {
+      return p;
+    }
+  }
+  return floor;
+}
+
+size_t findControlByte(const char* data, size_t size, size_t start) {
+  size_t p = start;
+#if defined(__SSE2__)
+  for (; p + 16 <= size; p += 16) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
+    __m128i found = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(block, _mm_setzero_si128()),
+                     _mm_cmpeq_epi8(block, _mm_set1_epi8('\a'))),
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\t')),
+                                  _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))),
+                     _mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(found));
+    if (mask != 0) {
+      return p + static_cast<size_t>(__builtin_ctz(mask));
+    }
+  }
+#endif
+  for (; p < size; ++p) {
+    char c = data[p];
+    if (c == 0 || c == '\a' || c == '\t' || c == '\n' || c == '\r') {
+      return p;
+    }
+  }
+  return size;
+}
+
 size_t countLineEnds(const char* data, size_t size) {
   size_t count = 0;
   size_t p = 0;

@@ -124,11 +124,34 @@ bool makeRoom(ReadBuffer& buffer, size_t kept, size_t wanted) {
   return true;
 }
 
+// Copies the first `length` bytes of `input` to `output`: the unchanged
+// start of a rewritten file, which the scan does not keep. The input's
+// position is restored for the scan.
+bool copyUnchangedStart(HANDLE input, HANDLE output, int64_t length) {
+  LARGE_INTEGER zero = {}, resume = {};
+  if (!SetFilePointerEx(input, zero, &resume, FILE_CURRENT) ||
+      !SetFilePointerEx(input, zero, nullptr, FILE_BEGIN)) {
+    return false;
+  }
+  std::string block;
+  for (int64_t done = 0; done < length;) {
+    block.resize(static_cast<size_t>(std::min<int64_t>(length - done, blockSize)));
+    DWORD got = 0;
+    if (!ReadFile(input, &block[0], static_cast<DWORD>(block.size()), &got, nullptr) ||
+        got != block.size() || !writeAll(output, block)) {
+      return false;
+    }
+    done += got;
+  }
+  return SetFilePointerEx(input, resume, nullptr, FILE_BEGIN) != 0;
+}
+
 // Feeds the whole input through the scan, in blocks, writing the rewritten
 // bytes to `output` when there is one.
 ScanResult scanInput(HANDLE input, FileScan& scan, HANDLE output) {
   static ReadBuffer buffer;
   size_t kept = 0;
+  bool startCopied = false;
   DWORD lastTick = GetTickCount();
   int64_t fileSize = -1;
   for (bool final = false; !final;) {
@@ -151,7 +174,12 @@ ScanResult scanInput(HANDLE input, FileScan& scan, HANDLE output) {
     if (used > 0 && kept > 0) {
       memmove(buffer.data, buffer.data + used, kept);
     }
-    if (output != INVALID_HANDLE_VALUE && (final || scan.output.size() >= blockSize)) {
+    if (output != INVALID_HANDLE_VALUE && scan.firstChange >= 0 &&
+        (final || scan.output.size() >= blockSize)) {
+      if (!startCopied && !copyUnchangedStart(input, output, scan.firstChange)) {
+        return {ScanFailure::Write, GetLastError()};
+      }
+      startCopied = true;
       if (!writeAll(output, scan.output)) {
         return {ScanFailure::Write, GetLastError()};
       }

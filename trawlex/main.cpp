@@ -1,5 +1,7 @@
 // Trawlex: finds, and optionally replaces, a string in the files that one or
 // more wildcards name.
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -9,6 +11,7 @@
 #include "file_set.h"
 #include "options.h"
 #include "progress.h"
+#include "report.h"
 #include "run_totals.h"
 #include "string_prep.h"
 
@@ -23,10 +26,20 @@ namespace {
 // A console shows each line as it is written; a file, pipe or NUL gets big
 // blocks, which is what makes long runs with many printed lines fast.
 // GetConsoleMode tells a real console apart: _isatty is true for NUL too.
+// The report's blocks go through a binary stream on the same handle: the C
+// runtime's text-mode translation of each line end costs more than the search.
 void setOutputBuffering() {
   DWORD mode = 0;
-  if (!GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode))
-    setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+  if (GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode))
+    return;
+  setvbuf(stdout, nullptr, _IOFBF, 1 << 16);
+  int binary = _dup(_fileno(stdout));
+  // The translation belongs to the descriptor, not to the stream.
+  if (binary < 0 || _setmode(binary, _O_BINARY) < 0)
+    return;
+  reportBinaryStream = _fdopen(binary, "wb");
+  if (reportBinaryStream != nullptr)
+    setvbuf(reportBinaryStream, nullptr, _IONBF, 0);
 }
 
 int32_t runWildcards(const CommandLine& commandLine, const std::string& searchText,
