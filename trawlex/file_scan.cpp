@@ -141,7 +141,21 @@ void reportCountedLine(const FileScan& scan, std::string_view original, std::str
   }
 }
 
+// Matches written to a slow reader can take seconds even within one window:
+// after each write of report output the progress line is due as it is after
+// each read.
+void showProgressIfDue(FileScan& scan, int64_t position) {
+  if (!runOptions.showProgress || scan.quiet || scan.reportWritesSeen == reportWrites) {
+    return;
+  }
+  scan.reportWritesSeen = reportWrites;
+  if (progressDue(scan.lastProgressTick)) {
+    printProgress(scan.path, position, scan.fileSize > 0 ? scan.fileSize : 0);
+  }
+}
+
 void processLine(FileScan& scan, std::string_view line, int64_t lineStart, size_t first) {
+  showProgressIfDue(scan, lineStart);
   ++scan.lineNumber;
   size_t rewrittenStart = scan.output.size();
   int32_t found = matchLine(scan, line, lineStart, first);
@@ -212,6 +226,9 @@ void startFileScan(FileScan& scan, const std::string& path, const std::string& s
   scan.searchText = &searchText;
   scan.replaceText = &replaceText;
   scan.quiet = false;
+  scan.fileSize = -1;
+  scan.lastProgressTick = progressClock();
+  scan.reportWritesSeen = reportWrites;
   scan.matchCount = 0;
   scan.lineNumber = 0;
   scan.inputOffset = 0;
@@ -229,6 +246,9 @@ void startFileScan(FileScan& scan, const std::string& path, const std::string& s
 }
 
 size_t scanWindow(FileScan& scan, std::string_view window, bool final) {
+  if (final && scan.fileSize < 0) {
+    scan.fileSize = scan.inputOffset + static_cast<int64_t>(window.size());
+  }
   if (scan.leapToOccurrences) {
     return leapWindow(scan, window, final);
   }

@@ -21,6 +21,13 @@ struct FileScan {
   bool leapToOccurrences = false;
   /// Line numbers are printed, so lines skipped by a leap are counted.
   bool countSkippedLines = false;
+  /// The file's size for the progress line's percentage: -1 until the
+  /// caller or the last window tells it.
+  int64_t fileSize = -1;
+  /// progressClock() when the file's progress line was last shown, and the
+  /// reportWrites the scan last saw.
+  uint32_t lastProgressTick = 0;
+  uint64_t reportWritesSeen = 0;
   int32_t matchCount = 0;
   int64_t lineNumber = 0;
   /// The file offset of the next window's first byte.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "options.h"
+#include "progress.h"
 #include "reference_model.h"
 #include "report.h"
 
@@ -327,6 +328,28 @@ TEST_F(FileScanTest, OutputStartsAtTheFirstLineThatChanges) {
   scanWindow(scan, "a\nfoo\n", true);
   EXPECT_EQ(-1, scan.firstChange);
   EXPECT_EQ(0, scan.bytesCopied);
+}
+
+TEST_F(FileScanTest, ProgressShowsAtAMatchOnlyAfterASlowWriteOfReportOutput) {
+  runOptions.showProgress = true;
+  runOptions.printMatches = false;
+  const std::string search = "foo";
+  const std::string cleared = progressText("", 0, 0) + "\r";
+  FileScan scan;
+  for (bool written : {false, true}) {
+    startFileScan(scan, "f.txt", search, search);
+    scan.lastProgressTick -= 2000;
+    reportWrites += written;
+    testing::internal::CaptureStderr();
+    scanWindow(scan, "a\nfoo\n", true);
+    EXPECT_EQ(written ? progressText("f.txt", 2, 6) + "\r" + cleared : "",
+              testing::internal::GetCapturedStderr());
+  }
+  // Within the second no other line shows, however many writes there are.
+  ++reportWrites;
+  testing::internal::CaptureStderr();
+  scanWindow(scan, "foo\n", true);
+  EXPECT_EQ("", testing::internal::GetCapturedStderr());
 }
 
 TEST_F(FileScanTest, AnEmptySearchStringFindsNothing) {

@@ -107,6 +107,7 @@ void endLine(OutputPiece& piece) {
 void finishOutput(OutputPiece& piece) {
   if (&piece.text != &pendingReport()) {
     fwrite(piece.text.data(), 1, piece.text.size(), stdout);
+    ++reportWrites;
   } else if (piece.text.size() >= reportBlock) {
     flushReport();
   }
@@ -116,6 +117,7 @@ void finishOutput(OutputPiece& piece) {
 
 bool reportBuffered = false;
 FILE* reportBinaryStream = nullptr;
+uint64_t reportWrites = 0;
 
 void flushReport() {
   std::string& pending = pendingReport();
@@ -130,6 +132,7 @@ void flushReport() {
     fwrite(pending.data(), 1, pending.size(), reportBinaryStream);
     fflush(reportBinaryStream);
   }
+  ++reportWrites;
   pending.clear();
 }
 

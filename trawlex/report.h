@@ -18,6 +18,11 @@ extern bool reportBuffered;
 /// standard output; when null (the default) it goes to stdout as is.
 extern FILE* reportBinaryStream;
 
+/// How many times report output has been written to standard output. Each
+/// write may wait for a slow reader; between two of them no time passes in
+/// writing.
+extern uint64_t reportWrites;
+
 /// Writes whatever report output is still collected to standard output. Call
 /// it before anything else is written to standard output or standard error.
 void flushReport();
