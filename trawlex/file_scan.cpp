@@ -178,12 +178,7 @@ size_t completeLinesEnd(std::string_view window, bool final) {
   if (final || window.empty() || window.back() == '\n') {
     return window.size();
   }
-  for (size_t i = window.size() - 1; i > 0; --i) {
-    if (window[i - 1] == '\r' || window[i - 1] == '\n') {
-      return i;
-    }
-  }
-  return 0;
+  return findLineStart(window.data(), 0, window.size() - 1);
 }
 
 // Only lines that hold an occurrence can count, print or change, and no
