@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -62,7 +63,7 @@ std::string quoted(const std::string& path) {
   return "\"" + path + "\"";
 }
 
-enum class ScanFailure { None, Read, Write, LineTooLong };
+enum class ScanFailure { None, Read, Write, CreateOutput, LineTooLong };
 
 struct ScanResult {
   ScanFailure failure = ScanFailure::None;
@@ -86,17 +87,22 @@ bool writeAll(HANDLE output, const std::string& bytes) {
   return true;
 }
 
-void showReadProgress(const FileScan& scan, HANDLE input, DWORD& lastTick, int64_t& fileSize) {
-  if (!runOptions.showProgress || GetTickCount() - lastTick <= 1000) {
-    return;
-  }
-  lastTick = GetTickCount();
-  // The size is asked for only here: most files are read before a second passes.
+// Tells the scan the size of a file that takes more than one read, for the
+// percentage of its progress line. Most files are read whole at once; their
+// scan learns the size from the read.
+void learnFileSize(FileScan& scan, HANDLE input) {
   LARGE_INTEGER size;
-  if (fileSize < 0 && GetFileSizeEx(input, &size)) {
-    fileSize = size.QuadPart;
+  if (scan.fileSize < 0 && GetFileSizeEx(input, &size)) {
+    scan.fileSize = size.QuadPart;
   }
-  printProgress(scan.path, scan.inputOffset, fileSize > 0 ? fileSize : 0);
+}
+
+// A long read shows how far it has got; the scan does the same for matches
+// that take long to write, on the same clock.
+void showReadProgress(FileScan& scan) {
+  if (runOptions.showProgress && progressDue(scan.lastProgressTick)) {
+    printProgress(scan.path, scan.inputOffset, scan.fileSize > 0 ? scan.fileSize : 0);
+  }
 }
 
 // The read buffer, kept from file to file: allocating per file costs more
@@ -105,6 +111,8 @@ struct ReadBuffer {
   char* data = nullptr;
   size_t size = 0;
 };
+
+ReadBuffer readBuffer;
 
 // Makes room for `wanted` more bytes after the `kept` bytes of an unfinished
 // line; false when the line is too long to hold.
@@ -146,16 +154,49 @@ bool copyUnchangedStart(HANDLE input, HANDLE output, int64_t length) {
   return SetFilePointerEx(input, resume, nullptr, FILE_BEGIN) != 0;
 }
 
+HANDLE createTemporary(const std::string& path, std::string& temporaryName);
+
+// A rewrite in progress: the temporary file beside the original, made only
+// when the scan meets the first change, so that a file without a match is
+// never copied and its folder never touched.
+struct Rewrite {
+  const std::string* path = nullptr;
+  std::string temporaryName;
+  FileHandle temporary;
+  bool made = false;
+};
+
+// Writes what the scan has rewritten so far, once there is a block of it or
+// the input has ended: at the first write the temporary file is made and the
+// file's unchanged start copied into it.
+ScanResult writeRewritten(HANDLE input, FileScan& scan, Rewrite& rewrite, bool final) {
+  if (scan.firstChange < 0 || (!final && scan.output.size() < blockSize)) {
+    return {};
+  }
+  if (rewrite.temporary.handle == INVALID_HANDLE_VALUE) {
+    rewrite.temporary.handle = createTemporary(*rewrite.path, rewrite.temporaryName);
+    if (rewrite.temporary.handle == INVALID_HANDLE_VALUE) {
+      return {ScanFailure::CreateOutput, 0};
+    }
+    rewrite.made = true;
+    if (!copyUnchangedStart(input, rewrite.temporary.handle, scan.firstChange)) {
+      return {ScanFailure::Write, GetLastError()};
+    }
+  }
+  if (!writeAll(rewrite.temporary.handle, scan.output)) {
+    return {ScanFailure::Write, GetLastError()};
+  }
+  takeOutput(scan);
+  return {};
+}
+
 // Feeds the whole input through the scan, in blocks, writing the rewritten
-// bytes to `output` when there is one.
-ScanResult scanInput(HANDLE input, FileScan& scan, HANDLE output) {
-  static ReadBuffer buffer;
+// bytes through `rewrite` when there is one (else they are dropped).
+ScanResult scanInput(HANDLE input, FileScan& scan, Rewrite* rewrite) {
+  ReadBuffer& buffer = readBuffer;
   size_t kept = 0;
-  bool startCopied = false;
-  DWORD lastTick = GetTickCount();
-  int64_t fileSize = -1;
   for (bool final = false; !final;) {
-    showReadProgress(scan, input, lastTick, fileSize);
+    showReadProgress(scan);
     // A long line is read in ever larger pieces, so that it is scanned and
     // moved a few times, not once per block.
     size_t wanted = std::min(std::max(blockSize, kept), largestRead);
@@ -168,29 +209,29 @@ ScanResult scanInput(HANDLE input, FileScan& scan, HANDLE output) {
     }
     // A short read from a disk file means its end has been reached.
     final = got < wanted;
+    if (!final) {
+      learnFileSize(scan, input);
+    }
     size_t filled = kept + got;
     size_t used = scanWindow(scan, std::string_view(buffer.data, filled), final);
     kept = filled - used;
     if (used > 0 && kept > 0) {
       memmove(buffer.data, buffer.data + used, kept);
     }
-    if (output != INVALID_HANDLE_VALUE && scan.firstChange >= 0 &&
-        (final || scan.output.size() >= blockSize)) {
-      if (!startCopied && !copyUnchangedStart(input, output, scan.firstChange)) {
-        return {ScanFailure::Write, GetLastError()};
-      }
-      startCopied = true;
-      if (!writeAll(output, scan.output)) {
-        return {ScanFailure::Write, GetLastError()};
-      }
+    if (rewrite == nullptr) {
       takeOutput(scan);
+    } else if (ScanResult written = writeRewritten(input, scan, *rewrite, final);
+               written.failure != ScanFailure::None) {
+      return written;
     }
   }
   return {};
 }
 
-// Reports a failed scan; true when there was one.
-bool reportScanFailure(const ScanResult& result, const std::string& path) {
+// Reports a failed scan; true when there was one. `temporaryName` is the
+// name of the temporary file that was to be made.
+bool reportScanFailure(const ScanResult& result, const std::string& path,
+                       const std::string& temporaryName = std::string()) {
   switch (result.failure) {
     case ScanFailure::None:
       return false;
@@ -199,6 +240,9 @@ bool reportScanFailure(const ScanResult& result, const std::string& path) {
       break;
     case ScanFailure::Write:
       reportError("Error writing " + quoted(path), result.code);
+      break;
+    case ScanFailure::CreateOutput:
+      reportError("Error opening " + quoted(temporaryName) + " for output.");
       break;
     case ScanFailure::LineTooLong:
       reportError("Error reading " + quoted(path) + ": a line is too long to hold in memory.");
@@ -336,48 +380,52 @@ BY_HANDLE_FILE_INFORMATION informationOf(HANDLE input) {
 // whether it would have been, and so whether to say so.
 int32_t refuseReadOnly(HANDLE input, FileScan& scan) {
   scan.quiet = true;
-  ScanResult result = scanInput(input, scan, INVALID_HANDLE_VALUE);
+  ScanResult result = scanInput(input, scan, nullptr);
   if (!reportScanFailure(result, scan.path) && scan.matchCount > 0) {
     reportError("Error replacing " + quoted(scan.path) + ": the file is read-only.");
   }
   return 0;
 }
 
-int32_t replaceInFile(FileHandle& input, FileScan& scan) {
-  const std::string& path = scan.path;
+// Closes and deletes the temporary file of a rewrite that is not put in
+// place, if one was made.
+void discardRewrite(Rewrite& rewrite) {
+  if (rewrite.temporary.handle != INVALID_HANDLE_VALUE) {
+    CloseHandle(rewrite.temporary.handle);
+    rewrite.temporary.handle = INVALID_HANDLE_VALUE;
+  }
+  if (rewrite.made) {
+    DeleteFileA(rewrite.temporaryName.c_str());
+    rewrite.made = false;
+  }
+}
+
+int32_t replaceInFile(FileHandle& input, FileScan& scan, Rewrite& rewrite) {
+  const std::string& path = *rewrite.path;
   BY_HANDLE_FILE_INFORMATION original = informationOf(input.handle);
   if ((original.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
     return refuseReadOnly(input.handle, scan);
   }
-  std::string temporaryName;
-  FileHandle temporary;
-  temporary.handle = createTemporary(path, temporaryName);
-  if (temporary.handle == INVALID_HANDLE_VALUE) {
-    reportError("Error opening " + quoted(temporaryName) + " for output.");
-    return 0;
-  }
-  ScanResult result = scanInput(input.handle, scan, temporary.handle);
+  ScanResult result = scanInput(input.handle, scan, &rewrite);
   // The original must be closed before it can be replaced.
   CloseHandle(input.handle);
   input.handle = INVALID_HANDLE_VALUE;
-  bool kept = !reportScanFailure(result, path) && scan.matchCount > 0 &&
-              commitRewrite(path, temporary, temporaryName, original);
-  if (temporary.handle != INVALID_HANDLE_VALUE) {
-    CloseHandle(temporary.handle);
-    temporary.handle = INVALID_HANDLE_VALUE;
-  }
-  if (!kept) {
-    DeleteFileA(temporaryName.c_str());
+  if (reportScanFailure(result, path, rewrite.temporaryName) || scan.matchCount == 0 ||
+      !commitRewrite(path, rewrite.temporary, rewrite.temporaryName, original)) {
+    discardRewrite(rewrite);
     return 0;
   }
+  // The temporary file is the file now.
+  rewrite.made = false;
   return scan.matchCount;
 }
 
-}  // namespace
+// The scan of the file being processed, kept from file to file like the read
+// buffer.
+FileScan fileScan;
 
-int32_t processFile(const std::string& path, const std::string& searchText,
-                    const std::string& replaceText) {
-  printProgress(path, 0, 0);
+int32_t searchFile(const std::string& path, const std::string& searchText,
+                   const std::string& replaceText, Rewrite& rewrite) {
   FileHandle input;
   // While replacing, nobody else may write the file between the read and the
   // replacement.
@@ -388,14 +436,39 @@ int32_t processFile(const std::string& path, const std::string& searchText,
     reportError("Error opening " + quoted(path) + " for input.");
     return 0;
   }
-  static FileScan scan;
-  startFileScan(scan, path, searchText, replaceText);
+  startFileScan(fileScan, path, searchText, replaceText);
   int32_t matchCount = 0;
   if (runOptions.replace) {
-    matchCount = replaceInFile(input, scan);
-  } else if (!reportScanFailure(scanInput(input.handle, scan, INVALID_HANDLE_VALUE), path)) {
-    matchCount = scan.matchCount;
+    matchCount = replaceInFile(input, fileScan, rewrite);
+  } else if (!reportScanFailure(scanInput(input.handle, fileScan, nullptr), path)) {
+    matchCount = fileScan.matchCount;
   }
   printFileSummary(path, matchCount);
   return matchCount;
+}
+
+// Gives back the memory that a file's work took.
+void releaseMemory() {
+  fileScan.output = std::string();
+  free(readBuffer.data);
+  readBuffer = ReadBuffer();
+}
+
+}  // namespace
+
+int32_t processFile(const std::string& path, const std::string& searchText,
+                    const std::string& replaceText) {
+  printProgress(path, 0, 0);
+  Rewrite rewrite;
+  rewrite.path = &path;
+  // The standard containers throw when memory runs out, and one file's work
+  // must not end the run: this is the one place that catches an exception.
+  try {
+    return searchFile(path, searchText, replaceText, rewrite);
+  } catch (const std::bad_alloc&) {
+    discardRewrite(rewrite);
+    releaseMemory();
+    reportError("Error processing " + quoted(path) + ": not enough memory.");
+    return 0;
+  }
 }
