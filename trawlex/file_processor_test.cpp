@@ -86,7 +86,8 @@ class FileProcessor : public ::testing::Test {
   // standard error.
   int32_t process(const std::string& search, const std::string& replacement) {
     testing::internal::CaptureStderr();
-    int32_t count = processFile(path, search, replacement);
+    FileName file{longPathOf(std::wstring(path.begin(), path.end())), path};
+    int32_t count = processFile(file, search, replacement);
     errors = testing::internal::GetCapturedStderr();
     return count;
   }
