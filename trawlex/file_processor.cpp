@@ -301,54 +301,67 @@ BY_HANDLE_FILE_INFORMATION informationOf(HANDLE input) {
   return information;
 }
 
-// The path that the system resolved for an open file or folder (links
-// followed); empty when it cannot tell.
-std::wstring finalPathOf(HANDLE handle) {
-  std::wstring path(MAX_PATH, L'\0');
-  DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
-  DWORD length = GetFinalPathNameByHandleW(handle, &path[0], MAX_PATH, flags);
-  if (length >= MAX_PATH) {
-    path.resize(length);
-    length = GetFinalPathNameByHandleW(handle, &path[0], length, flags);
+// The name by which the system holds an open file or folder, links on the
+// way resolved, without its volume; empty when it cannot tell. (The resolved
+// full path that GetFinalPathNameByHandleW gives fails past MAX_PATH on some
+// platform layers.)
+std::wstring resolvedNameOf(HANDLE handle) {
+  static std::vector<char> buffer(sizeof(FILE_NAME_INFO) + 32768 * sizeof(wchar_t));
+  if (!GetFileInformationByHandleEx(handle, FileNameInfo, buffer.data(),
+                                    static_cast<DWORD>(buffer.size()))) {
+    return std::wstring();
   }
-  path.resize(length < path.size() ? length : 0);
-  return path;
+  const FILE_NAME_INFO* information = reinterpret_cast<const FILE_NAME_INFO*>(buffer.data());
+  return std::wstring(information->FileName, information->FileNameLength / sizeof(wchar_t));
 }
 
-// The resolved path of `folder` (a long path ending in "\"), asked once for
-// all the files of one folder in a row.
-const std::wstring& finalPathOfFolder(const std::wstring& folder) {
+// The volume and resolved name of a folder.
+struct FolderIdentity {
+  DWORD volume = 0;
+  std::wstring resolvedName;
+};
+
+// The identity of `folder` (a long path ending in "\"), asked once for all
+// the files of one folder in a row.
+const FolderIdentity& identityOfFolder(const std::wstring& folder) {
   static std::wstring lastFolder;
-  static std::wstring lastFinalPath;
+  static FolderIdentity identity;
   if (folder != lastFolder) {
     FileHandle handle;
     handle.handle =
         CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    lastFinalPath = handle.handle != INVALID_HANDLE_VALUE ? finalPathOf(handle.handle) : L"";
+    BY_HANDLE_FILE_INFORMATION information = {};
+    identity = FolderIdentity();
+    if (handle.handle != INVALID_HANDLE_VALUE &&
+        GetFileInformationByHandle(handle.handle, &information)) {
+      identity.volume = information.dwVolumeSerialNumber;
+      identity.resolvedName = resolvedNameOf(handle.handle);
+    }
     lastFolder = folder;
   }
-  return lastFinalPath;
+  return identity;
 }
 
 // Why the file open as `input` must not be rewritten by its name, or null. A
 // rename puts a new file in the place of that name only: through a symbolic
 // link the file it leads to would keep the old text and the link would be
 // gone; a file with other names (hard links) would keep the old text under
-// them. A file symbolic link may look like a plain file; its resolved path
-// tells.
+// them. A file symbolic link may look like a plain file; the name the system
+// resolved tells.
 const char* linkReason(HANDLE input, const std::wstring& path,
                        const BY_HANDLE_FILE_INFORMATION& original) {
   if (original.nNumberOfLinks > 1) {
     return "the file has more than one name (a hard link)";
   }
   size_t nameStart = path.rfind(L'\\') + 1;
-  const std::wstring& folderFinalPath = finalPathOfFolder(path.substr(0, nameStart));
-  std::wstring finalPath = finalPathOf(input);
-  if (finalPath.empty() || folderFinalPath.empty()) {
+  const FolderIdentity& folder = identityOfFolder(path.substr(0, nameStart));
+  std::wstring resolvedName = resolvedNameOf(input);
+  if (resolvedName.empty() || folder.resolvedName.empty()) {
     return "cannot tell whether the file is a link";
   }
-  if (!isFolderEntry(finalPath, folderFinalPath, path.substr(nameStart))) {
+  if (original.dwVolumeSerialNumber != folder.volume ||
+      !isFolderEntry(resolvedName, folder.resolvedName, path.substr(nameStart))) {
     return "the file is a symbolic link";
   }
   return nullptr;

@@ -94,15 +94,15 @@ bool isTemporaryName(const std::string& name, uint32_t processId) {
   return true;
 }
 
-bool isFolderEntry(const std::wstring& finalPath, const std::wstring& folderFinalPath,
+bool isFolderEntry(const std::wstring& resolvedName, const std::wstring& folderResolvedName,
                    const std::wstring& name) {
-  if (finalPath.empty() || folderFinalPath.empty()) {
+  if (resolvedName.empty() || folderResolvedName.empty()) {
     return false;
   }
-  // A root folder's resolved path already ends in its separator.
-  std::wstring entry = folderFinalPath;
+  // A root folder's resolved name already ends in its separator.
+  std::wstring entry = folderResolvedName;
   if (entry.back() != L'\\') {
     entry += L'\\';
   }
-  return finalPath == entry + name;
+  return resolvedName == entry + name;
 }

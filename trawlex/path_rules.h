@@ -47,11 +47,11 @@ FileName temporaryNameFor(const FileName& file, uint32_t processId, uint32_t ser
 /// temporaryNameFor gives for `processId`.
 bool isTemporaryName(const std::string& name, uint32_t processId);
 
-/// True when `finalPath`, the path the system resolved for a file opened as
-/// `name` in a folder whose resolved path is `folderFinalPath`, is that
+/// True when `resolvedName`, the name the system resolved for a file opened
+/// as `name` in a folder whose resolved name is `folderResolvedName`, is that
 /// folder's entry `name` itself: false for a symbolic link (it resolves
-/// elsewhere) and when either resolved path is unknown (empty).
-bool isFolderEntry(const std::wstring& finalPath, const std::wstring& folderFinalPath,
+/// elsewhere) and when either resolved name is unknown (empty).
+bool isFolderEntry(const std::wstring& resolvedName, const std::wstring& folderResolvedName,
                    const std::wstring& name);
 
 #endif  // TRAWLEX_PATH_RULES_H_
