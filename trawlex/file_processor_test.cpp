@@ -251,4 +251,13 @@ TEST_F(FileProcessor, PrintsTheFileSummaryOnlyForMatches) {
             testing::internal::GetCapturedStdout());
 }
 
+TEST(RewrittenAttributes, ArchiveIsSetAndHiddenSystemAndNotIndexedCarriedOver) {
+  EXPECT_EQ(static_cast<uint32_t>(FILE_ATTRIBUTE_ARCHIVE),
+            rewrittenAttributes(FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(static_cast<uint32_t>(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED),
+            rewrittenAttributes(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_TEMPORARY));
+}
+
 }  // namespace
