@@ -111,7 +111,8 @@ class FileProcessor : public ::testing::Test {
   // standard error.
   int32_t process(const std::string& search, const std::string& replacement) {
     testing::internal::CaptureStderr();
-    int32_t count = processFile(path, search, replacement);
+    FileName file{longPathOf(std::wstring(path.begin(), path.end())), path};
+    int32_t count = processFile(file, search, replacement);
     errors = testing::internal::GetCapturedStderr();
     return count;
   }
@@ -319,6 +320,15 @@ TEST_F(FileProcessor, PrintsTheFileSummaryOnlyForMatches) {
   process("zzz", "zzz");
   EXPECT_EQ("foo.\n>> Within " + path + ": 1 match(es)\n\n",
             testing::internal::GetCapturedStdout());
+}
+
+TEST(RewrittenAttributes, ArchiveIsSetAndHiddenSystemAndNotIndexedCarriedOver) {
+  EXPECT_EQ(static_cast<uint32_t>(FILE_ATTRIBUTE_ARCHIVE),
+            rewrittenAttributes(FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(static_cast<uint32_t>(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED),
+            rewrittenAttributes(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_TEMPORARY));
 }
 
 }  // namespace
