@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "byte_scan.h"
 #include "file_scan.h"
 #include "options.h"
 #include "path_rules.h"
@@ -464,8 +465,37 @@ void discardRewrite(Rewrite& rewrite) {
   }
 }
 
+enum class FirstLook { NoOccurrence, Rewound, Failed };
+
+// Most files of a large tree hold no occurrence. One that is read whole at
+// once without one can have no match and needs none of a rewrite's checks;
+// any other is set back to its start for the scan.
+FirstLook lookFirst(HANDLE input, const FileScan& scan) {
+  const std::string& search = *scan.searchText;
+  DWORD got = 0;
+  if (!search.empty() && makeRoom(readBuffer, 0, blockSize) &&
+      ReadFile(input, readBuffer.data, static_cast<DWORD>(blockSize), &got, nullptr) &&
+      got < blockSize &&
+      findNeedle(readBuffer.data, got, 0, search.data(), search.size(), runOptions.ignoreCase) ==
+          got) {
+    return FirstLook::NoOccurrence;
+  }
+  LARGE_INTEGER start = {};
+  return SetFilePointerEx(input, start, nullptr, FILE_BEGIN) ? FirstLook::Rewound
+                                                             : FirstLook::Failed;
+}
+
 int32_t replaceInFile(FileHandle& input, FileScan& scan, Rewrite& rewrite) {
   const FileName& path = *rewrite.path;
+  switch (lookFirst(input.handle, scan)) {
+    case FirstLook::NoOccurrence:
+      return 0;
+    case FirstLook::Failed:
+      reportError("Error reading " + quoted(path.shown), GetLastError());
+      return 0;
+    case FirstLook::Rewound:
+      break;
+  }
   BY_HANDLE_FILE_INFORMATION original = informationOf(input.handle);
   if ((original.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
     return refuseRewrite(input.handle, scan, "the file is read-only");
