@@ -19,7 +19,8 @@ double medianSeconds(Work work) {
   for (int pass = 0; pass < 7; ++pass) {
     auto start = std::chrono::steady_clock::now();
     work();
-    times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+    times.push_back(
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
   }
   std::sort(times.begin(), times.end());
   return times[times.size() / 2];
@@ -40,10 +41,12 @@ int main(int argc, char** argv) {
   volatile size_t sink = 0;
   for (bool ignoreCase : {false, true}) {
     double seconds = medianSeconds([&] {
-      sink = sink + findNeedle(data.data(), data.size(), 0, needle.data(), needle.size(), ignoreCase);
+      sink =
+          sink + findNeedle(data.data(), data.size(), 0, needle.data(), needle.size(), ignoreCase);
     });
     printf("%s %.5f\n", ignoreCase ? "find-i" : "find", seconds);
   }
-  printf("lines %.5f\n", medianSeconds([&] { sink = sink + countLineEnds(data.data(), data.size()); }));
+  printf("lines %.5f\n",
+         medianSeconds([&] { sink = sink + countLineEnds(data.data(), data.size()); }));
   return 0;
 }

@@ -167,12 +167,12 @@ size_t findControlByte(const char* data, size_t size, size_t start) {
 #if defined(__SSE2__)
   for (; p + 16 <= size; p += 16) {
     __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
-    __m128i found = _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(block, _mm_setzero_si128()),
-                     _mm_cmpeq_epi8(block, _mm_set1_epi8('\a'))),
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\t')),
-                                  _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))),
-                     _mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))));
+    __m128i found =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_setzero_si128()),
+                                  _mm_cmpeq_epi8(block, _mm_set1_epi8('\a'))),
+                     _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\t')),
+                                               _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))),
+                                  _mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))));
     unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(found));
     if (mask != 0) {
       return p + static_cast<size_t>(__builtin_ctz(mask));

@@ -18,8 +18,9 @@
 static size_t failAllocationsAbove = 0;
 
 void* operator new(size_t size) {
-  void* block = failAllocationsAbove != 0 && size > failAllocationsAbove ? nullptr
-                                                                          : malloc(size == 0 ? 1 : size);
+  void* block = failAllocationsAbove != 0 && size > failAllocationsAbove
+                    ? nullptr
+                    : malloc(size == 0 ? 1 : size);
   if (block == nullptr) {
     throw std::bad_alloc();
   }

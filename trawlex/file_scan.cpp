@@ -63,8 +63,7 @@ int64_t outputPosition(const FileScan& scan) {
 // The occurrences of one line in replace mode, the rewritten line appended to
 // the output in one pass; the search resumes after each occurrence, so it
 // never searches a replacement.
-int32_t replaceOccurrences(FileScan& scan, std::string_view line, size_t first,
-                           int64_t lineStart) {
+int32_t replaceOccurrences(FileScan& scan, std::string_view line, size_t first, int64_t lineStart) {
   const std::string& search = *scan.searchText;
   startOutput(scan, lineStart);
   size_t copied = 0;

@@ -43,7 +43,8 @@ FastResult scanInPieces(const std::string& input, const std::string& search,
   }
   // The unchanged start of a rewritten file is the input's own.
   if (runOptions.replace) {
-    result.output = scan.firstChange < 0 ? input : input.substr(0, scan.firstChange) + result.output;
+    result.output =
+        scan.firstChange < 0 ? input : input.substr(0, scan.firstChange) + result.output;
   }
   result.count = scan.matchCount;
   result.leftOver = window.size();

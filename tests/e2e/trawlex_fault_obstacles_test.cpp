@@ -126,7 +126,7 @@ TEST_F(TrawlexObstacles, FolderWhereNoFileCanBeMadeIsSearchedWithoutAnError) {
   FileTree after = readTree(folder_);
   for (auto entry = after.begin(); entry != after.end();) {
     entry = entry->first.find("~immutable-probe-") != std::string::npos ? after.erase(entry)
-                                                                         : std::next(entry);
+                                                                        : std::next(entry);
   }
   EXPECT_EQ(after, (FileTree{{"shut\\a.txt", "nothing\n"}, {"shut\\b.txt", "hay\r\nstack"}}));
 }
