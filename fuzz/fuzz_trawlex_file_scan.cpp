@@ -84,6 +84,11 @@ ScanResult scanInPieces(const std::string& file, const std::string& search,
     takeOutput(scan);
   }
   require(window.empty());
+  // The unchanged start of a rewritten file is the file's own.
+  require(scan.firstChange <= static_cast<int64_t>(file.size()));
+  if (runOptions.replace) {
+    result.output = scan.firstChange < 0 ? file : file.substr(0, scan.firstChange) + result.output;
+  }
   result.count = scan.matchCount;
   return result;
 }

@@ -72,6 +72,13 @@ void checkByteScans(const ExactBuffer& data, const ExactBuffer& needle, size_t s
     require(findLineBreak(data.bytes.get(), data.size, start) ==
             (lineBreak == std::string::npos ? text.size() : lineBreak));
   require(countLineEnds(data.bytes.get(), data.size) == naiveLineEnds(text));
+  size_t end = std::min(start, text.size());
+  size_t lastBreak = text.substr(0, end).find_last_of("\r\n");
+  require(findLineStart(data.bytes.get(), 0, end) ==
+          (lastBreak == std::string::npos ? 0 : lastBreak + 1));
+  size_t control = text.find_first_of(std::string_view("\0\a\t\n\r", 5), end);
+  require(findControlByte(data.bytes.get(), data.size, end) ==
+          (control == std::string::npos ? text.size() : control));
 }
 
 // Reads the window's lines: put end to end they are the bytes consumed, each
@@ -128,14 +135,12 @@ void checkMatcher(const ExactBuffer& line, const std::string& search, size_t sta
   require(lineEquals(text, search) == equal);
 
   size_t position = std::min(start, text.size());
-  size_t removed = std::min(length, text.size() - position);
-  std::string changed(text);
-  replaceAt(changed, position, length, replacement);
-  std::string inserted = runOptions.preserveCase
-                             ? preservedCase(text.substr(position, removed), replacement)
-                             : replacement;
-  require(changed == std::string(text.substr(0, position)) + inserted +
-                         std::string(text.substr(position + removed)));
+  std::string_view matched = text.substr(position, length);
+  std::string changed(text.substr(0, position));
+  appendReplacement(changed, matched, replacement);
+  std::string inserted =
+      runOptions.preserveCase ? preservedCase(matched, replacement) : replacement;
+  require(changed == std::string(text.substr(0, position)) + inserted);
 }
 
 }  // namespace

@@ -38,29 +38,54 @@ inline __m128i matchByte(__m128i block, unsigned char byte, bool ignoreCase) {
   return _mm_cmpeq_epi8(block, _mm_set1_epi8(static_cast<char>(byte)));
 }
 
-// Candidates are the positions where both the first and the last byte of the
-// needle agree; only those are compared in full.
-size_t findNeedleVector(const char* data, size_t size, size_t start, const char* needle,
-                        size_t needleSize, bool ignoreCase) {
+// The candidates among the 16 positions from `p`: where both the first and
+// the last byte of the needle agree; only those are compared in full.
+inline unsigned candidatesAt(const char* data, size_t p, const char* needle, size_t needleSize,
+                             bool ignoreCase) {
   unsigned char first = static_cast<unsigned char>(needle[0]);
   unsigned char last = static_cast<unsigned char>(needle[needleSize - 1]);
-  size_t p = start;
-  while (p + needleSize - 1 + 16 <= size) {
-    __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
-    __m128i tails = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + needleSize - 1));
-    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_and_si128(matchByte(heads, first, ignoreCase), matchByte(tails, last, ignoreCase))));
-    while (mask != 0) {
-      size_t candidate = p + static_cast<size_t>(__builtin_ctz(mask));
-      if (needleSize <= 2 ||
-          sameBytes(data + candidate + 1, needle + 1, needleSize - 2, ignoreCase)) {
-        return candidate;
-      }
-      mask &= mask - 1;
+  __m128i heads = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
+  __m128i tails = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p + needleSize - 1));
+  return static_cast<unsigned>(_mm_movemask_epi8(
+      _mm_and_si128(matchByte(heads, first, ignoreCase), matchByte(tails, last, ignoreCase))));
+}
+
+// The first candidate in `mask` (positions from `p`) that is an occurrence,
+// or notFound.
+inline size_t firstOccurrence(unsigned mask, const char* data, size_t p, const char* needle,
+                              size_t needleSize, bool ignoreCase) {
+  for (; mask != 0; mask &= mask - 1) {
+    size_t candidate = p + static_cast<size_t>(__builtin_ctz(mask));
+    if (needleSize <= 2 ||
+        sameBytes(data + candidate + 1, needle + 1, needleSize - 2, ignoreCase)) {
+      return candidate;
     }
-    p += 16;
   }
-  return findNeedleScalar(data, size, p, needle, needleSize, ignoreCase);
+  return static_cast<size_t>(-1);
+}
+
+// 16 positions at a time; the last block overlaps the one before it, with
+// the positions already tried masked off. Ranges too short for one block go
+// byte by byte.
+size_t findNeedleVector(const char* data, size_t size, size_t start, const char* needle,
+                        size_t needleSize, bool ignoreCase) {
+  if (size - start < needleSize - 1 + 16) {
+    return findNeedleScalar(data, size, start, needle, needleSize, ignoreCase);
+  }
+  const size_t lastBlock = size - (needleSize - 1) - 16;
+  for (size_t p = start; p < lastBlock; p += 16) {
+    unsigned mask = candidatesAt(data, p, needle, needleSize, ignoreCase);
+    size_t found = firstOccurrence(mask, data, p, needle, needleSize, ignoreCase);
+    if (found != static_cast<size_t>(-1)) {
+      return found;
+    }
+  }
+  // Positions before `tried` were covered by the loop's blocks.
+  size_t tried = start + (lastBlock - start + 15) / 16 * 16;
+  unsigned mask = candidatesAt(data, lastBlock, needle, needleSize, ignoreCase) &
+                  (0xFFFFu << (tried - lastBlock));
+  size_t found = firstOccurrence(mask, data, lastBlock, needle, needleSize, ignoreCase);
+  return found != static_cast<size_t>(-1) ? found : size;
 }
 
 #endif
@@ -109,6 +134,54 @@ size_t findLineBreak(const char* data, size_t size, size_t start) {
 #endif
   for (; p < size; ++p) {
     if (data[p] == '\r' || data[p] == '\n') {
+      return p;
+    }
+  }
+  return size;
+}
+
+size_t findLineStart(const char* data, size_t floor, size_t end) {
+  size_t p = end;
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; p >= floor + 16; p -= 16) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p - 16));
+    unsigned mask = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf))));
+    if (mask != 0) {
+      return p - 16 + static_cast<size_t>(32 - __builtin_clz(mask));
+    }
+  }
+#endif
+  for (; p > floor; --p) {
+    if (data[p - 1] == '\r' || data[p - 1] == '\n') {
+      return p;
+    }
+  }
+  return floor;
+}
+
+size_t findControlByte(const char* data, size_t size, size_t start) {
+  size_t p = start;
+#if defined(__SSE2__)
+  for (; p + 16 <= size; p += 16) {
+    __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + p));
+    __m128i found =
+        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_setzero_si128()),
+                                  _mm_cmpeq_epi8(block, _mm_set1_epi8('\a'))),
+                     _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8('\t')),
+                                               _mm_cmpeq_epi8(block, _mm_set1_epi8('\n'))),
+                                  _mm_cmpeq_epi8(block, _mm_set1_epi8('\r'))));
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(found));
+    if (mask != 0) {
+      return p + static_cast<size_t>(__builtin_ctz(mask));
+    }
+  }
+#endif
+  for (; p < size; ++p) {
+    char c = data[p];
+    if (c == 0 || c == '\a' || c == '\t' || c == '\n' || c == '\r') {
       return p;
     }
   }

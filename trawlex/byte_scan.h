@@ -22,6 +22,16 @@ size_t findNeedleScalar(const char* data, size_t size, size_t start, const char*
 /// `data[start, size)`, or `size` when there is none.
 size_t findLineBreak(const char* data, size_t size, size_t start);
 
+/// The position just after the last carriage return or line feed in
+/// `data[floor, end)`, or `floor` when there is none: where the line that
+/// holds `data[end]` starts, looking no further back than `floor`.
+size_t findLineStart(const char* data, size_t floor, size_t end);
+
+/// The position of the first byte in `data[start, size)` that a line's
+/// readable form does not show as it is (NUL, bell, tab, line feed, carriage
+/// return), or `size` when there is none.
+size_t findControlByte(const char* data, size_t size, size_t start);
+
 /// The number of line ends in `data[0, size)`: each line feed, and each
 /// carriage return not followed by a line feed. A carriage return in the last
 /// byte counts as a line end.

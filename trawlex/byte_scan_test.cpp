@@ -91,6 +91,23 @@ TEST(ByteScan, FindsLineBreaksAndCountsLineEnds) {
   }
 }
 
+TEST(ByteScan, FindsLineStartsAndControlBytesLikeTheNaiveScans) {
+  std::mt19937 random(31);
+  for (int round = 0; round < 2000; ++round) {
+    std::string data = randomBytes(random, random() % 100, alphabet + "\a\t\x0b");
+    size_t end = random() % (data.size() + 1);
+    size_t floor = random() % (end + 1);
+    size_t lastBreak = data.substr(floor, end - floor).find_last_of("\r\n");
+    ASSERT_EQ(lastBreak == std::string::npos ? floor : floor + lastBreak + 1,
+              findLineStart(data.data(), floor, end))
+        << "round " << round;
+    size_t control = data.find_first_of(std::string("\0\a\t\n\r", 5), floor);
+    ASSERT_EQ(control == std::string::npos ? data.size() : control,
+              findControlByte(data.data(), data.size(), floor))
+        << "round " << round;
+  }
+}
+
 TEST(ByteScan, CountsCrLfOnceAndACrAtTheEnd) {
   EXPECT_EQ(4u, countLineEnds("a\r\nb\nc\rd\r", 10));
   EXPECT_EQ(0u, countLineEnds("", 0));

@@ -3,11 +3,37 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "options.h"
 #include "report.h"
+
+// Allocations larger than this fail while it is not 0, as they do when the
+// address space runs out: the memory tests set it. The replaced operators
+// take their memory from malloc, which the compiler cannot see across them.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+static size_t failAllocationsAbove = 0;
+
+void* operator new(size_t size) {
+  void* block = failAllocationsAbove != 0 && size > failAllocationsAbove
+                    ? nullptr
+                    : malloc(size == 0 ? 1 : size);
+  if (block == nullptr) {
+    throw std::bad_alloc();
+  }
+  return block;
+}
+
+void operator delete(void* block) noexcept {
+  free(block);
+}
+
+void operator delete(void* block, size_t) noexcept {
+  free(block);
+}
 
 namespace {
 
@@ -86,7 +112,8 @@ class FileProcessor : public ::testing::Test {
   // standard error.
   int32_t process(const std::string& search, const std::string& replacement) {
     testing::internal::CaptureStderr();
-    int32_t count = processFile(path, search, replacement);
+    FileName file{longPathOf(std::wstring(path.begin(), path.end())), path};
+    int32_t count = processFile(file, search, replacement);
     errors = testing::internal::GetCapturedStderr();
     return count;
   }
@@ -224,6 +251,52 @@ TEST_F(FileProcessor, LinesLongerThanOneReadAreHeldWhole) {
   EXPECT_EQ(std::string(3u << 20, 'y') + "barbar\r\nbarbar", readBytes(path));
 }
 
+TEST_F(FileProcessor, UnchangedStartOfALargeFileIsCopiedOnceTheFirstMatchIsMet) {
+  runOptions.replace = true;
+  std::string start;
+  for (int i = 0; start.size() < (3u << 20); ++i) {
+    start += "line " + std::to_string(i) + (i % 2 ? "\r\n" : "\n");
+  }
+  writeBytes(path, start + "a foo\nend");
+  EXPECT_EQ(1, process("foo", "barbar"));
+  EXPECT_EQ(start + "a barbar\nend", readBytes(path));
+  EXPECT_EQ(std::vector<std::string>{"a.txt"}, namesIn(folder));
+}
+
+TEST_F(FileProcessor, FileWithoutMatchLeavesItsFolderUntouched) {
+  runOptions.replace = true;
+  writeBytes(path, std::string(3u << 20, 'x') + "\nno match\n");
+  HANDLE handle = CreateFileA(folder.c_str(), FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, handle);
+  // 2001-01-01: any file made or removed in the folder would change it.
+  FILETIME old = {0xc89dc000u, 0x01c07385u}, after = {};
+  ASSERT_TRUE(SetFileTime(handle, nullptr, nullptr, &old));
+  EXPECT_EQ(0, process("foo", "bar"));
+  GetFileTime(handle, nullptr, nullptr, &after);
+  CloseHandle(handle);
+  EXPECT_EQ(0, CompareFileTime(&old, &after));
+  EXPECT_EQ("", errors);
+}
+
+TEST_F(FileProcessor, FileWhoseWorkDoesNotFitInMemoryIsAnErrorAndTheNextFileGoesOn) {
+  runOptions.replace = true;
+  // The first line is rewritten (the temporary file is made) before the long
+  // second line needs more memory than there is.
+  std::string content = "foo\n" + std::string(6u << 20, 'x') + "foo\n";
+  writeBytes(path, content);
+  failAllocationsAbove = 4u << 20;
+  int32_t count = process("foo", "bar");
+  failAllocationsAbove = 0;
+  EXPECT_EQ(0, count);
+  EXPECT_EQ("Error processing \"" + path + "\": not enough memory.\n", errors);
+  EXPECT_EQ(content, readBytes(path));
+  EXPECT_EQ(std::vector<std::string>{"a.txt"}, namesIn(folder));
+  EXPECT_EQ(2, process("foo", "bar"));
+  EXPECT_EQ("bar\n" + std::string(6u << 20, 'x') + "bar\n", readBytes(path));
+}
+
 TEST_F(FileProcessor, MissingFileIsReportedAndCountsNothing) {
   EXPECT_EQ(0, process("foo", "foo"));
   EXPECT_EQ("Error opening \"" + path + "\" for input.\n", errors);
@@ -248,6 +321,15 @@ TEST_F(FileProcessor, PrintsTheFileSummaryOnlyForMatches) {
   process("zzz", "zzz");
   EXPECT_EQ("foo.\n>> Within " + path + ": 1 match(es)\n\n",
             testing::internal::GetCapturedStdout());
+}
+
+TEST(RewrittenAttributes, ArchiveIsSetAndHiddenSystemAndNotIndexedCarriedOver) {
+  EXPECT_EQ(static_cast<uint32_t>(FILE_ATTRIBUTE_ARCHIVE),
+            rewrittenAttributes(FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(static_cast<uint32_t>(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN |
+                                  FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED),
+            rewrittenAttributes(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED | FILE_ATTRIBUTE_TEMPORARY));
 }
 
 }  // namespace

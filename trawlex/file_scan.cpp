@@ -32,19 +32,50 @@ int32_t countOccurrences(const FileScan& scan, std::string_view line, size_t fir
   return count;
 }
 
-// The occurrences of one line in replace mode, replaced into scan.line; the
-// scan resumes after each replacement, so it never searches its own output.
-int32_t replaceOccurrences(FileScan& scan, std::string_view line, size_t first) {
+// Replace mode: the rewritten file reaches `output` from the first line that
+// changes on; before it, every byte is the file's own.
+void appendOutput(FileScan& scan, std::string_view bytes) {
+  if (scan.firstChange >= 0) {
+    scan.output.append(bytes);
+    scan.bytesCopied += static_cast<int64_t>(bytes.size());
+  }
+}
+
+void appendReplacementOf(FileScan& scan, std::string_view matched) {
+  size_t before = scan.output.size();
+  appendReplacement(scan.output, matched, *scan.replaceText);
+  scan.bytesCopied += static_cast<int64_t>(scan.output.size() - before);
+}
+
+// A line at `lineStart` is about to change: the output starts there if it
+// has not yet.
+void startOutput(FileScan& scan, int64_t lineStart) {
+  if (scan.firstChange < 0) {
+    scan.firstChange = lineStart;
+    scan.outputTaken = lineStart;
+  }
+}
+
+int64_t outputPosition(const FileScan& scan) {
+  return scan.outputTaken + static_cast<int64_t>(scan.output.size());
+}
+
+// The occurrences of one line in replace mode, the rewritten line appended to
+// the output in one pass; the search resumes after each occurrence, so it
+// never searches a replacement.
+int32_t replaceOccurrences(FileScan& scan, std::string_view line, size_t first, int64_t lineStart) {
   const std::string& search = *scan.searchText;
-  const std::string& replacement = *scan.replaceText;
-  int64_t outputStart = scan.outputTaken + static_cast<int64_t>(scan.output.size());
-  scan.line.assign(line);
+  startOutput(scan, lineStart);
+  size_t copied = 0;
   int32_t count = 0;
-  for (size_t p = first; p != notFound; p = findFrom(scan.line, search, p + replacement.size())) {
-    dumpOccurrence(scan, outputStart + static_cast<int64_t>(p));
-    replaceAt(scan.line, p, search.size(), replacement);
+  for (size_t p = first; p != notFound; p = findFrom(line, search, p + search.size())) {
+    appendOutput(scan, line.substr(copied, p - copied));
+    dumpOccurrence(scan, outputPosition(scan));
+    appendReplacementOf(scan, line.substr(p, search.size()));
+    copied = p + search.size();
     ++count;
   }
+  appendOutput(scan, line.substr(copied));
   return count;
 }
 
@@ -55,30 +86,35 @@ int32_t matchWholeLine(FileScan& scan, std::string_view line, int64_t lineStart)
     return 0;
   }
   if (runOptions.replace) {
-    int64_t outputStart = scan.outputTaken + static_cast<int64_t>(scan.output.size());
-    dumpOccurrence(scan, outputStart);
-    scan.line.assign(line);
-    replaceAt(scan.line, 0, line.size(), *scan.replaceText);
+    startOutput(scan, lineStart);
+    dumpOccurrence(scan, outputPosition(scan));
+    appendReplacementOf(scan, line);
   } else if (!runOptions.invert) {
     dumpOccurrence(scan, lineStart);
   }
   return 1;
 }
 
-int32_t matchLine(FileScan& scan, std::string_view line, int64_t lineStart) {
+// The first occurrence in a line read on its own, for matchLine.
+size_t firstOccurrence(const FileScan& scan, std::string_view line) {
+  // An empty search string would be found again and again at the same place.
+  if (runOptions.wholeLine || scan.searchText->empty()) {
+    return notFound;
+  }
+  return findFrom(line, *scan.searchText, 0);
+}
+
+// `first` is the line's first occurrence (notFound if none; ignored under
+// wholeLine). In replace mode a line that changes is appended to the output.
+int32_t matchLine(FileScan& scan, std::string_view line, int64_t lineStart, size_t first) {
   if (runOptions.wholeLine) {
     return matchWholeLine(scan, line, lineStart);
   }
-  // An empty search string would be found again and again at the same place.
-  if (scan.searchText->empty()) {
-    return 0;
-  }
-  size_t first = findFrom(line, *scan.searchText, 0);
   if (first == notFound) {
     return 0;
   }
   if (runOptions.replace) {
-    return replaceOccurrences(scan, line, first);
+    return replaceOccurrences(scan, line, first, lineStart);
   }
   if (runOptions.invert) {
     return 1;
@@ -104,17 +140,34 @@ void reportCountedLine(const FileScan& scan, std::string_view original, std::str
   }
 }
 
-void processLine(FileScan& scan, std::string_view line, int64_t lineStart) {
+// Matches written to a slow reader can take seconds even within one window:
+// after each write of report output the progress line is due as it is after
+// each read.
+void showProgressIfDue(FileScan& scan, int64_t position) {
+  if (!runOptions.showProgress || scan.quiet || scan.reportWritesSeen == reportWrites) {
+    return;
+  }
+  scan.reportWritesSeen = reportWrites;
+  if (progressDue(scan.lastProgressTick)) {
+    printProgress(scan.path, position, scan.fileSize > 0 ? scan.fileSize : 0);
+  }
+}
+
+void processLine(FileScan& scan, std::string_view line, int64_t lineStart, size_t first) {
+  showProgressIfDue(scan, lineStart);
   ++scan.lineNumber;
-  int32_t found = matchLine(scan, line, lineStart);
+  size_t rewrittenStart = scan.output.size();
+  int32_t found = matchLine(scan, line, lineStart, first);
   bool rewritten = runOptions.replace && found > 0;
+  if (!rewritten) {
+    appendOutput(scan, line);
+  }
   int32_t lineCount = runOptions.invert ? (found > 0 ? 0 : 1) : found;
   if (lineCount > 0) {
     scan.matchCount += lineCount;
-    reportCountedLine(scan, line, rewritten ? std::string_view(scan.line) : line, lineStart);
-  }
-  if (runOptions.replace) {
-    scan.output.append(rewritten ? std::string_view(scan.line) : line);
+    std::string_view current =
+        rewritten ? std::string_view(scan.output).substr(rewrittenStart) : line;
+    reportCountedLine(scan, line, current, lineStart);
   }
 }
 
@@ -124,19 +177,7 @@ size_t completeLinesEnd(std::string_view window, bool final) {
   if (final || window.empty() || window.back() == '\n') {
     return window.size();
   }
-  for (size_t i = window.size() - 1; i > 0; --i) {
-    if (window[i - 1] == '\r' || window[i - 1] == '\n') {
-      return i;
-    }
-  }
-  return 0;
-}
-
-size_t lineStartBefore(std::string_view window, size_t position, size_t floor) {
-  while (position > floor && window[position - 1] != '\r' && window[position - 1] != '\n') {
-    --position;
-  }
-  return position;
+  return findLineStart(window.data(), 0, window.size() - 1);
 }
 
 // Only lines that hold an occurrence can count, print or change, and no
@@ -152,25 +193,21 @@ size_t leapWindow(FileScan& scan, std::string_view window, bool final) {
     if (hit == limit) {
       break;
     }
-    size_t lineStart = lineStartBefore(window, hit, position);
+    size_t lineStart = findLineStart(window.data(), position, hit);
     if (scan.countSkippedLines) {
       scan.lineNumber += countLineEnds(window.data() + position, lineStart - position);
     }
-    if (runOptions.replace) {
-      scan.output.append(window.substr(position, lineStart - position));
-    }
+    appendOutput(scan, window.substr(position, lineStart - position));
     LineInput input{window.substr(0, limit), lineStart, true};
     std::string_view line;
     readLine(input, line);
-    processLine(scan, line, scan.inputOffset + static_cast<int64_t>(lineStart));
+    processLine(scan, line, scan.inputOffset + static_cast<int64_t>(lineStart), hit - lineStart);
     position = input.position;
   }
   if (scan.countSkippedLines) {
     scan.lineNumber += countLineEnds(window.data() + position, limit - position);
   }
-  if (runOptions.replace) {
-    scan.output.append(window.substr(position, limit - position));
-  }
+  appendOutput(scan, window.substr(position, limit - position));
   scan.inputOffset += static_cast<int64_t>(limit);
   return limit;
 }
@@ -183,11 +220,16 @@ void startFileScan(FileScan& scan, const std::string& path, const std::string& s
   scan.searchText = &searchText;
   scan.replaceText = &replaceText;
   scan.quiet = false;
+  scan.fileSize = -1;
+  scan.lastProgressTick = progressClock();
+  scan.reportWritesSeen = reportWrites;
   scan.matchCount = 0;
   scan.lineNumber = 0;
   scan.inputOffset = 0;
+  scan.firstChange = -1;
   scan.output.clear();
   scan.outputTaken = 0;
+  scan.bytesCopied = 0;
   // A line without an occurrence counts only under invert, can equal the
   // search string only under wholeLine, and an occurrence lies within one
   // line only when the search string holds no line-end byte.
@@ -198,13 +240,17 @@ void startFileScan(FileScan& scan, const std::string& path, const std::string& s
 }
 
 size_t scanWindow(FileScan& scan, std::string_view window, bool final) {
+  if (final && scan.fileSize < 0) {
+    scan.fileSize = scan.inputOffset + static_cast<int64_t>(window.size());
+  }
   if (scan.leapToOccurrences) {
     return leapWindow(scan, window, final);
   }
   LineInput input{window, 0, final};
   std::string_view line;
   while (readLine(input, line)) {
-    processLine(scan, line, scan.inputOffset + static_cast<int64_t>(input.position - line.size()));
+    processLine(scan, line, scan.inputOffset + static_cast<int64_t>(input.position - line.size()),
+                firstOccurrence(scan, line));
   }
   scan.inputOffset += static_cast<int64_t>(input.position);
   return input.position;

@@ -21,16 +21,28 @@ struct FileScan {
   bool leapToOccurrences = false;
   /// Line numbers are printed, so lines skipped by a leap are counted.
   bool countSkippedLines = false;
+  /// The file's size for the progress line's percentage: -1 until the
+  /// caller or the last window tells it.
+  int64_t fileSize = -1;
+  /// progressClock() when the file's progress line was last shown, and the
+  /// reportWrites the scan last saw.
+  uint32_t lastProgressTick = 0;
+  uint64_t reportWritesSeen = 0;
   int32_t matchCount = 0;
   int64_t lineNumber = 0;
   /// The file offset of the next window's first byte.
   int64_t inputOffset = 0;
-  /// Replace mode: the rewritten bytes not yet taken by the caller, and the
-  /// number of rewritten bytes taken before them.
+  /// Replace mode: the file offset of the first line that changed, or -1
+  /// while none has. The bytes before it are the file's own and never enter
+  /// `output`, so a file without a match is never copied.
+  int64_t firstChange = -1;
+  /// Replace mode, from the first change on: the rewritten bytes not yet
+  /// taken by the caller, and the number of bytes of the rewritten file
+  /// before them (the unchanged start included).
   std::string output;
   int64_t outputTaken = 0;
-  /// Scratch line reused from line to line.
-  std::string line;
+  /// Every byte put into `output`: the work of rewriting, which tests bound.
+  int64_t bytesCopied = 0;
 };
 
 /// Prepares `scan` for a file at `path`. The strings must outlive the scan.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "options.h"
+#include "progress.h"
 #include "reference_model.h"
 #include "report.h"
 
@@ -39,6 +40,11 @@ FastResult scanInPieces(const std::string& input, const std::string& search,
     window.erase(0, scanWindow(scan, window, final));
     result.output += scan.output;
     takeOutput(scan);
+  }
+  // The unchanged start of a rewritten file is the input's own.
+  if (runOptions.replace) {
+    result.output =
+        scan.firstChange < 0 ? input : input.substr(0, scan.firstChange) + result.output;
   }
   result.count = scan.matchCount;
   result.leftOver = window.size();
@@ -198,7 +204,11 @@ Scanned scanWhole(const std::string& input, const std::string& search,
   size_t used = scanWindow(scan, input, true);
   std::string printed = testing::internal::GetCapturedStdout();
   EXPECT_EQ(input.size(), used);
-  return {scan.matchCount, printed, scan.output};
+  std::string output = scan.output;
+  if (runOptions.replace) {
+    output = scan.firstChange < 0 ? input : input.substr(0, scan.firstChange) + output;
+  }
+  return {scan.matchCount, printed, output};
 }
 
 TEST_F(FileScanTest, ReplacementsAreNeverSearchedAgain) {
@@ -279,6 +289,68 @@ TEST_F(FileScanTest, QuietScanCountsWithoutPrinting) {
   scanWindow(scan, "a\na", true);
   EXPECT_EQ("", testing::internal::GetCapturedStdout());
   EXPECT_EQ(2, scan.matchCount);
+}
+
+TEST_F(FileScanTest, ReplacingInOneLongLineCopiesEachByteOnce) {
+  // Moving the rest of the line at each replacement would copy about
+  // 200,000 * 800,000 / 2 bytes here.
+  runOptions.replace = true;
+  runOptions.printMatches = false;
+  std::string line;
+  for (int i = 0; i < 200000; ++i) {
+    line += "foo ";
+  }
+  const std::string search = "foo";
+  for (const std::string replacement : {"quux", "f", ""}) {
+    FileScan scan;
+    startFileScan(scan, "f.txt", search, replacement);
+    scanWindow(scan, line, true);
+    EXPECT_EQ(200000, scan.matchCount);
+    EXPECT_EQ(200000 * (replacement.size() + 1), scan.output.size());
+    EXPECT_LE(scan.bytesCopied, static_cast<int64_t>(scan.output.size()));
+  }
+}
+
+TEST_F(FileScanTest, OutputStartsAtTheFirstLineThatChanges) {
+  runOptions.replace = true;
+  runOptions.printMatches = false;
+  const std::string search = "foo", replacement = "bar", absent = "zzz";
+  FileScan scan;
+  startFileScan(scan, "f.txt", search, replacement);
+  EXPECT_EQ(6u, scanWindow(scan, "a\r\nbc\nf", false));
+  EXPECT_EQ(-1, scan.firstChange);
+  EXPECT_EQ("", scan.output);
+  scanWindow(scan, "foo\nfoo", true);
+  EXPECT_EQ(6, scan.firstChange);
+  EXPECT_EQ("bar\nbar", scan.output);
+  EXPECT_EQ(6, scan.outputTaken);
+  // Nothing to replace: nothing copied.
+  startFileScan(scan, "f.txt", absent, replacement);
+  scanWindow(scan, "a\nfoo\n", true);
+  EXPECT_EQ(-1, scan.firstChange);
+  EXPECT_EQ(0, scan.bytesCopied);
+}
+
+TEST_F(FileScanTest, ProgressShowsAtAMatchOnlyAfterASlowWriteOfReportOutput) {
+  runOptions.showProgress = true;
+  runOptions.printMatches = false;
+  const std::string search = "foo";
+  const std::string cleared = progressText("", 0, 0) + "\r";
+  FileScan scan;
+  for (bool written : {false, true}) {
+    startFileScan(scan, "f.txt", search, search);
+    scan.lastProgressTick -= 2000;
+    reportWrites += written;
+    testing::internal::CaptureStderr();
+    scanWindow(scan, "a\nfoo\n", true);
+    EXPECT_EQ(written ? progressText("f.txt", 2, 6) + "\r" + cleared : "",
+              testing::internal::GetCapturedStderr());
+  }
+  // Within the second no other line shows, however many writes there are.
+  ++reportWrites;
+  testing::internal::CaptureStderr();
+  scanWindow(scan, "foo\n", true);
+  EXPECT_EQ("", testing::internal::GetCapturedStderr());
 }
 
 TEST_F(FileScanTest, AnEmptySearchStringFindsNothing) {

@@ -6,7 +6,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "file_listing.h"
 #include "file_processor.h"
+#include "names.h"
 #include "options.h"
 #include "path_rules.h"
 #include "progress.h"
@@ -15,74 +17,72 @@
 namespace {
 
 // Where the files that a walk finds go: processed at once (direct mode) or
-// gathered for sorting (sortFirst).
+// gathered for sorting (sortFirst); and the name pattern, as matched and as
+// printed.
 struct WalkTarget {
   const std::string* searchText = nullptr;
   const std::string* replaceText = nullptr;
   int32_t matchCount = 0;
-  std::vector<std::string>* fileList = nullptr;
+  std::vector<FileName>* fileList = nullptr;
+  std::wstring pattern;
+  std::string shownPattern;
 };
 
-bool isDirectory(const WIN32_FIND_DATAA& entry) {
-  return (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+ListingEntry listingEntryOf(const WIN32_FIND_DATAW& found) {
+  ListingEntry entry;
+  entry.name = found.cFileName;
+  entry.shownName = shownForm(entry.name);
+  entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  entry.isReparsePoint = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  return entry;
 }
 
-int32_t walkFiles(const std::string& directory, const std::string& pattern, WalkTarget& target) {
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((directory + pattern).c_str(), &entry);
+// The whole listing that `search` (a long folder path and a pattern) gives,
+// taken before any of its files is rewritten: an open listing may return a
+// file renamed in its folder a second time.
+std::vector<ListingEntry> readListing(const std::wstring& search) {
+  std::vector<ListingEntry> listing;
+  WIN32_FIND_DATAW found;
+  HANDLE find = FindFirstFileW(search.c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) {
-    return 0;
+    return listing;
   }
-  int32_t fileCount = 0;
-  uint32_t processId = GetCurrentProcessId();
   do {
-    // A temporary file of this run may show up while it exists; it is no
-    // file of the set.
-    if (isDirectory(entry) || isTemporaryName(entry.cFileName, processId)) {
-      continue;
-    }
-    ++fileCount;
-    std::string path = directory + entry.cFileName;
+    listing.push_back(listingEntryOf(found));
+  } while (FindNextFileW(find, &found));
+  FindClose(find);
+  return listing;
+}
+
+int32_t walkFiles(const FileName& folder, WalkTarget& target) {
+  std::vector<FileName> files =
+      filesOfListing(folder, readListing(folder.real + target.pattern), GetCurrentProcessId());
+  for (const FileName& file : files) {
     if (target.fileList != nullptr) {
-      target.fileList->push_back(path);
+      target.fileList->push_back(file);
     } else {
-      target.matchCount += processFile(path, *target.searchText, *target.replaceText);
+      target.matchCount += processFile(file, *target.searchText, *target.replaceText);
     }
-  } while (FindNextFileA(find, &entry));
-  FindClose(find);
-  return fileCount;
+  }
+  return static_cast<int32_t>(files.size());
 }
 
-int32_t walkDirectory(const std::string& directory, const std::string& pattern, WalkTarget& target);
+int32_t walkDirectory(const FileName& folder, WalkTarget& target);
 
-int32_t walkSubdirectories(const std::string& directory, const std::string& pattern,
-                           WalkTarget& target) {
-  WIN32_FIND_DATAA entry;
-  HANDLE find = FindFirstFileA((directory + "*.*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE) {
-    return 0;
-  }
+int32_t walkSubdirectories(const FileName& folder, WalkTarget& target) {
   int32_t fileCount = 0;
-  do {
-    // A directory link (junction or symbolic link) may lead back up the tree;
-    // following it would process the same files again and again.
-    bool isLink = (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    if (isDirectory(entry) && !isLink && entry.cFileName[0] != '.') {
-      std::string subdirectory = directory + entry.cFileName + "\\";
-      printProgress(subdirectory + pattern, 0, 0);
-      fileCount += walkDirectory(subdirectory, pattern, target);
-    }
-  } while (FindNextFileA(find, &entry));
-  FindClose(find);
+  for (const FileName& subfolder : subfoldersOfListing(folder, readListing(folder.real + L"*"))) {
+    printProgress(subfolder.shown + target.shownPattern, 0, 0);
+    fileCount += walkDirectory(subfolder, target);
+  }
   return fileCount;
 }
 
 // A folder's matching files first, then each subfolder walked whole.
-int32_t walkDirectory(const std::string& directory, const std::string& pattern,
-                      WalkTarget& target) {
-  int32_t fileCount = walkFiles(directory, pattern, target);
+int32_t walkDirectory(const FileName& folder, WalkTarget& target) {
+  int32_t fileCount = walkFiles(folder, target);
   if (runOptions.recurse) {
-    fileCount += walkSubdirectories(directory, pattern, target);
+    fileCount += walkSubdirectories(folder, target);
   }
   return fileCount;
 }
@@ -109,28 +109,28 @@ bool stdoutIsConsole() {
 
 }  // namespace
 
-int32_t processWildcard(const std::string& wildcard, const std::string& searchText,
+int32_t processWildcard(const std::wstring& wildcard, const std::string& searchText,
                         const std::string& replaceText) {
   reportBuffered = !stdoutIsConsole();
-  std::string directory;
-  std::string pattern;
-  splitWildcard(wildcard, directory, pattern);
+  std::wstring directory;
   WalkTarget target;
+  splitWildcard(wildcard, directory, target.pattern);
+  target.shownPattern = shownForm(target.pattern);
   target.searchText = &searchText;
   target.replaceText = &replaceText;
-  std::vector<std::string> fileList;
+  std::vector<FileName> fileList;
   if (runOptions.sortFirst) {
     target.fileList = &fileList;
   }
-  int32_t fileCount = walkDirectory(directory, pattern, target);
+  FileName folder{fullFolderPath(directory), shownForm(directory)};
+  int32_t fileCount = folder.real.empty() ? 0 : walkDirectory(folder, target);
   if (runOptions.sortFirst) {
-    // std::string compares its bytes as unsigned characters.
-    std::sort(fileList.begin(), fileList.end());
-    for (const std::string& path : fileList) {
-      target.matchCount += processFile(path, searchText, replaceText);
+    std::sort(fileList.begin(), fileList.end(), isListedBefore);
+    for (const FileName& file : fileList) {
+      target.matchCount += processFile(file, searchText, replaceText);
     }
   }
-  printWildcardSummary(wildcard, target.matchCount, fileCount);
+  printWildcardSummary(shownForm(wildcard), target.matchCount, fileCount);
   flushReport();
   return target.matchCount;
 }

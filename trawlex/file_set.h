@@ -9,7 +9,9 @@
 /// Processes every file that `wildcard` names (and, with `recurse`, those in
 /// the folders below), prints the wildcard summary, and returns the sum of
 /// the files' match counts. Never ends the process.
-int32_t processWildcard(const std::string& wildcard, const std::string& searchText,
+/// The wildcard is matched as typed, every character kept; it is printed in
+/// the ANSI code page, "?" for a character the code page lacks.
+int32_t processWildcard(const std::wstring& wildcard, const std::string& searchText,
                         const std::string& replaceText);
 
 #endif  // TRAWLEX_FILE_SET_H_

@@ -64,7 +64,8 @@ class FileSet : public ::testing::Test {
 
   std::string run(const std::string& wildcard, int32_t expectedCount) {
     testing::internal::CaptureStdout();
-    EXPECT_EQ(expectedCount, processWildcard(wildcard, "foo", "foo"));
+    std::wstring typed(wildcard.begin(), wildcard.end());
+    EXPECT_EQ(expectedCount, processWildcard(typed, "foo", "foo"));
     return testing::internal::GetCapturedStdout();
   }
 

@@ -88,22 +88,20 @@ size_t findFrom(std::string_view line, const std::string& searchText, size_t sta
   return found == line.size() ? notFound : found;
 }
 
-void replaceAt(std::string& line, size_t position, size_t length, const std::string& replaceText) {
-  position = std::min(position, line.size());
-  size_t removed = std::min(length, line.size() - position);
+void appendReplacement(std::string& out, std::string_view matched, const std::string& replaceText) {
   if (!runOptions.preserveCase) {
-    line.replace(position, removed, replaceText);
+    out.append(replaceText);
     return;
   }
-  switch (caseClassOf(line, position, removed)) {
+  switch (caseClassOf(matched, 0, matched.size())) {
     case CaseClass::Upper:
-      line.replace(position, removed, toUpperCopy(replaceText));
+      out.append(toUpperCopy(replaceText));
       break;
     case CaseClass::Lower:
-      line.replace(position, removed, toLowerCopy(replaceText));
+      out.append(toLowerCopy(replaceText));
       break;
     case CaseClass::Mixed:
-      line.replace(position, removed, replaceText);
+      out.append(replaceText);
       break;
   }
 }

@@ -57,9 +57,11 @@ bool lineEquals(std::string_view line, const std::string& searchText);
 /// while `start` is at most the line's length.
 size_t findFrom(std::string_view line, const std::string& searchText, size_t start);
 
-/// Replaces the `length` bytes of `line` at `position` (both cut at the end of
-/// the line) by `replaceText`, which under `preserveCase` first takes the case
-/// class of the bytes it replaces.
-void replaceAt(std::string& line, size_t position, size_t length, const std::string& replaceText);
+/// Appends to `out` the text that takes the place of `matched`: `replaceText`,
+/// which under `preserveCase` first takes the case class of `matched`. A
+/// line is rewritten by appending its unchanged stretches and these texts in
+/// turn, which costs time linear in its length however many replacements it
+/// holds.
+void appendReplacement(std::string& out, std::string_view matched, const std::string& replaceText);
 
 #endif  // TRAWLEX_MATCHER_H_

@@ -115,30 +115,28 @@ TEST_F(Matcher, CopiesChangeOnlyAsciiLetters) {
   EXPECT_EQ("ABC\xe4[{\0"s, toUpperCopy("aBc\xe4[{\0"s));
 }
 
-TEST_F(Matcher, ReplaceAtInsertsTheReplacementAsTyped) {
-  std::string line = "x old y\n";
-  replaceAt(line, 2, 3, "New");
-  EXPECT_EQ("x New y\n", line);
-  replaceAt(line, 6, 10, "!");
-  EXPECT_EQ("x New !", line);
-  replaceAt(line, 7, 3, "?");
-  EXPECT_EQ("x New !?", line);
+TEST_F(Matcher, ReplacementIsAppendedAsTyped) {
+  std::string out = "x ";
+  appendReplacement(out, "old", "New");
+  EXPECT_EQ("x New", out);
+  appendReplacement(out, "", "!\0"s);
+  EXPECT_EQ("x New!\0"s, out);
 }
 
-TEST_F(Matcher, ReplaceAtFollowsTheCaseOfTheReplacedText) {
+TEST_F(Matcher, ReplacementFollowsTheCaseOfTheReplacedText) {
   runOptions.preserveCase = true;
   std::vector<std::pair<std::string, std::string>> cases = {
       {"OLD", "NEW"}, {"old", "new"}, {"Old", "new"}, {"oLD", "new"}, {"123", "NEW"}};
   for (const auto& [matched, expected] : cases) {
-    std::string line = "<" + matched + ">";
-    replaceAt(line, 1, 3, "new");
-    EXPECT_EQ("<" + expected + ">", line) << matched;
+    std::string out = "<";
+    appendReplacement(out, matched, "new");
+    EXPECT_EQ("<" + expected, out) << matched;
   }
-  std::string widened = "G\0I\0Z\0"s;
-  replaceAt(widened, 0, 6, "w\0i\0d\0"s);
+  std::string widened;
+  appendReplacement(widened, "G\0I\0Z\0"s, "w\0i\0d\0"s);
   EXPECT_EQ("W\0I\0D\0"s, widened);
-  std::string gizmo = "gizmo";
-  replaceAt(gizmo, 0, 5, "Widget");
+  std::string gizmo;
+  appendReplacement(gizmo, "gizmo", "Widget");
   EXPECT_EQ("widget", gizmo);
 }
 

@@ -177,6 +177,7 @@ Outcome scanCommandLine(const std::vector<std::string>& args, RunOptions& option
   }
   if (next == args.size())
     return failWith(out, err, "No search string argument.", 1);
+  commandLine.searchIndex = next;
   commandLine.searchArgument = args[next++];
   if (options.replace) {
     if (next == args.size())

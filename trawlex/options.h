@@ -37,11 +37,14 @@ struct RunOptions {
 extern RunOptions runOptions;
 
 /// The positional arguments exactly as typed. When not replacing,
-/// `replaceArgument` is a copy of `searchArgument`.
+/// `replaceArgument` is a copy of `searchArgument`. `searchIndex` is the
+/// position of the search argument in the argument list; the replacement
+/// argument (when replacing) and the wildcards follow it there.
 struct CommandLine {
   std::string searchArgument;
   std::string replaceArgument;
   std::vector<std::string> wildcards;
+  size_t searchIndex = 0;
 };
 
 /// What a stage before the run decided: go on, or end the process at once

@@ -303,6 +303,11 @@ TEST_F(OptionsTest, ReplaceModeTakesTheNextArgumentAsReplacement) {
   EXPECT_FALSE(options.binary);
 }
 
+TEST_F(OptionsTest, SearchIndexIsWhereTheSearchArgumentStands) {
+  EXPECT_FALSE(scan({"-r", "/", "-i", "foo", "bar", "a.txt"}).endProcess);
+  EXPECT_EQ(commandLine.searchIndex, 3u);
+}
+
 TEST_F(OptionsTest, ReplaceTurnedOffAgainLeavesSecondArgumentAWildcard) {
   EXPECT_FALSE(scan({"-r", "-f", "foo", "bar"}).endProcess);
   EXPECT_EQ(commandLine.replaceArgument, "foo");

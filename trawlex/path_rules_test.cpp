@@ -53,4 +53,40 @@ TEST(PathRules, TemporaryNamesLieBesideTheFileAndAreRecognised) {
   EXPECT_FALSE(isTemporaryName("a.txt", 0x1f));
 }
 
+TEST(PathRules, WideWildcardSplitsAlikeAndLookAlikesAreNoSeparators) {
+  std::wstring directory;
+  std::wstring pattern;
+  splitWildcard(std::wstring(L"docs/old\\\u041e*.txt"), directory, pattern);
+  EXPECT_EQ(L"docs\\old\\", directory);
+  EXPECT_EQ(L"\u041e*.txt", pattern);
+  splitWildcard(std::wstring(L"..\uFF3Csecret\uFF0Fx.txt"), directory, pattern);
+  EXPECT_EQ(L".\\", directory);
+  EXPECT_EQ(L"..\uFF3Csecret\uFF0Fx.txt", pattern);
+}
+
+TEST(PathRules, LongPathsOfDrivesAndShares) {
+  EXPECT_EQ(L"\\\\?\\C:\\docs\\", longPathOf(L"C:\\docs\\"));
+  EXPECT_EQ(L"\\\\?\\UNC\\server\\share\\d\\", longPathOf(L"\\\\server\\share\\d\\"));
+  EXPECT_EQ(L"\\\\?\\C:\\x. \\", longPathOf(L"\\\\?\\C:\\x. \\"));
+  EXPECT_EQ(L"\\\\.\\pipe\\", longPathOf(L"\\\\.\\pipe\\"));
+}
+
+TEST(PathRules, TemporaryFileNameHasBothFormsInTheFilesFolder) {
+  FileName file{L"\\\\?\\C:\\w\\d\\\u041e.txt", "d\\?.txt"};
+  FileName temporary = temporaryNameFor(file, 0x1f, 0x2a);
+  EXPECT_EQ(L"\\\\?\\C:\\w\\d\\~trawlex-1f-2a.tmp", temporary.real);
+  EXPECT_EQ("d\\~trawlex-1f-2a.tmp", temporary.shown);
+}
+
+TEST(PathRules, FolderEntryIsTheResolvedNameItself) {
+  EXPECT_TRUE(isFolderEntry(L"\\w\\d\\a.txt", L"\\w\\d", L"a.txt"));
+  EXPECT_TRUE(isFolderEntry(L"\\a.txt", L"\\", L"a.txt"));
+  // Symbolic links: to another folder, to another name in the same folder.
+  EXPECT_FALSE(isFolderEntry(L"\\w\\a.txt", L"\\w\\d", L"a.txt"));
+  EXPECT_FALSE(isFolderEntry(L"\\w\\d\\b.txt", L"\\w\\d", L"a.txt"));
+  EXPECT_FALSE(isFolderEntry(L"\\w\\d\\A.txt", L"\\w\\d", L"a.txt"));
+  EXPECT_FALSE(isFolderEntry(L"", L"\\w\\d", L"a.txt"));
+  EXPECT_FALSE(isFolderEntry(L"\\w\\d\\a.txt", L"", L"a.txt"));
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 #include "progress.h"
 
+#include <chrono>
 #include <cstdio>
 
 #include "options.h"
@@ -36,6 +37,21 @@ void clearProgress() {
   }
   printProgress("", 0, 0);
   progressShown = false;
+}
+
+uint32_t progressClock() {
+  auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(sinceStart).count());
+}
+
+bool progressDue(uint32_t& lastTick) {
+  uint32_t now = progressClock();
+  if (now - lastTick <= 1000) {
+    return false;
+  }
+  lastTick = now;
+  return true;
 }
 
 std::string fitToWidth(const std::string& text, size_t width, char fill) {

@@ -25,6 +25,15 @@ void printProgress(const std::string& text, int64_t position, int64_t size);
 /// return) and clears progressShown; never writes otherwise.
 void clearProgress();
 
+/// Milliseconds on a steady clock, wrapping at 2^32: the time base of the
+/// progress line's updates.
+uint32_t progressClock();
+
+/// True when more than 1000 milliseconds of progressClock have passed since
+/// `lastTick` (an unsigned 32-bit difference), and then sets `lastTick` to
+/// the current reading; false otherwise, leaving it as it was.
+bool progressDue(uint32_t& lastTick);
+
 /// `text` made exactly `width` characters wide: characters dropped from its
 /// front, or `fill` appended.
 std::string fitToWidth(const std::string& text, size_t width, char fill);

@@ -21,6 +21,17 @@ class Progress : public ::testing::Test {
   }
 };
 
+TEST_F(Progress, DueOnlyAfterMoreThanASecond) {
+  uint32_t lastTick = progressClock() - 1500;
+  EXPECT_TRUE(progressDue(lastTick));
+  uint32_t shown = lastTick;
+  EXPECT_FALSE(progressDue(lastTick));
+  EXPECT_EQ(shown, lastTick);
+  // The difference is taken modulo 2^32, so a clock that wrapped still counts.
+  lastTick = progressClock() + 0x80000000u;
+  EXPECT_TRUE(progressDue(lastTick));
+}
+
 TEST_F(Progress, FitToWidthPadsShortTextAndKeepsTheEndOfLongText) {
   EXPECT_EQ("ab...", fitToWidth("ab", 5, '.'));
   EXPECT_EQ("cdefg", fitToWidth("abcdefg", 5, ' '));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "byte_scan.h"
 #include "options.h"
 
 namespace {
@@ -13,16 +14,13 @@ bool showsAsDot(unsigned char byte) {
   return byte == 0x07 || byte == 0x09 || byte == 0x0A || byte == 0x0D;
 }
 
-// Ordinary bytes are copied in runs; only the few control bytes need a look.
+// Ordinary bytes are copied in runs between the few control bytes.
 void appendLineText(std::string& out, std::string_view line) {
   size_t runStart = 0;
-  for (size_t i = 0; i < line.size(); ++i) {
-    unsigned char value = static_cast<unsigned char>(line[i]);
-    if (value > 0x0D || (value != 0 && !showsAsDot(value))) {
-      continue;
-    }
+  for (size_t i = findControlByte(line.data(), line.size(), 0); i < line.size();
+       i = findControlByte(line.data(), line.size(), i + 1)) {
     out.append(line.data() + runStart, i - runStart);
-    if (value != 0) {
+    if (line[i] != 0) {
       out.push_back('.');
     }
     runStart = i + 1;
@@ -61,8 +59,7 @@ void appendHexOffset(std::string& out, uint64_t value) {
   }
 }
 
-// The C runtime's text-mode translation costs far less per large write than
-// per line.
+// Each write is a round trip through the C runtime and the platform.
 constexpr size_t reportBlock = size_t{1} << 18;
 
 std::string& pendingReport() {
@@ -70,19 +67,48 @@ std::string& pendingReport() {
   return pending;
 }
 
-// Where the next piece of output is put together: straight into the
-// collected report when it is buffered, else into a scratch line.
-std::string& outputTarget() {
+// A piece of output being put together: straight into the collected report
+// when it is buffered, with its line ends as "\r\n" when that goes to the
+// binary stream, else into a scratch line.
+struct OutputPiece {
+  std::string& text;
+  bool crLf;
+};
+
+OutputPiece startOutput() {
   static std::string scratch;
   scratch.clear();
-  return reportBuffered ? pendingReport() : scratch;
+  if (!reportBuffered) {
+    return {scratch, false};
+  }
+  return {pendingReport(), reportBinaryStream != nullptr};
 }
 
-// Sends what outputTarget collected on its way.
-void finishOutput(std::string& target) {
-  if (&target != &pendingReport()) {
-    fwrite(target.data(), 1, target.size(), stdout);
-  } else if (target.size() >= reportBlock) {
+void appendText(OutputPiece& piece, std::string_view text) {
+  if (!piece.crLf) {
+    piece.text.append(text);
+    return;
+  }
+  size_t runStart = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n') {
+      piece.text.append(text.data() + runStart, i - runStart).append("\r\n");
+      runStart = i + 1;
+    }
+  }
+  piece.text.append(text.data() + runStart, text.size() - runStart);
+}
+
+void endLine(OutputPiece& piece) {
+  piece.text.append(piece.crLf ? "\r\n" : "\n");
+}
+
+// Sends what startOutput collected on its way.
+void finishOutput(OutputPiece& piece) {
+  if (&piece.text != &pendingReport()) {
+    fwrite(piece.text.data(), 1, piece.text.size(), stdout);
+    ++reportWrites;
+  } else if (piece.text.size() >= reportBlock) {
     flushReport();
   }
 }
@@ -90,19 +116,30 @@ void finishOutput(std::string& target) {
 }  // namespace
 
 bool reportBuffered = false;
+FILE* reportBinaryStream = nullptr;
+uint64_t reportWrites = 0;
 
 void flushReport() {
   std::string& pending = pendingReport();
-  if (!pending.empty()) {
-    fwrite(pending.data(), 1, pending.size(), stdout);
-    pending.clear();
+  if (pending.empty()) {
+    return;
   }
+  if (reportBinaryStream == nullptr) {
+    fwrite(pending.data(), 1, pending.size(), stdout);
+  } else {
+    // What stdout still holds came first; what follows comes after.
+    fflush(stdout);
+    fwrite(pending.data(), 1, pending.size(), reportBinaryStream);
+    fflush(reportBinaryStream);
+  }
+  ++reportWrites;
+  pending.clear();
 }
 
 void printReportText(std::string_view text) {
-  std::string& target = outputTarget();
-  target.append(text);
-  finishOutput(target);
+  OutputPiece piece = startOutput();
+  appendText(piece, text);
+  finishOutput(piece);
 }
 
 const char* pluralNoun() {
@@ -110,10 +147,10 @@ const char* pluralNoun() {
 }
 
 void printLineText(std::string_view line) {
-  std::string& target = outputTarget();
-  appendLineText(target, line);
-  target.push_back('\n');
-  finishOutput(target);
+  OutputPiece piece = startOutput();
+  appendLineText(piece.text, line);
+  endLine(piece);
+  finishOutput(piece);
 }
 
 void printMatchLine(const char* label, std::string_view line, const std::string& path,
@@ -121,20 +158,21 @@ void printMatchLine(const char* label, std::string_view line, const std::string&
   if (!runOptions.printMatches || runOptions.binary) {
     return;
   }
-  std::string& target = outputTarget();
+  OutputPiece piece = startOutput();
   if (label != nullptr) {
-    target.append(label).append(": ");
+    piece.text.append(label).append(": ");
   }
   if (runOptions.printFileNames) {
-    target.append(path);
+    appendText(piece, path);
   }
   if (runOptions.printLineNumbers) {
-    target.push_back('(');
-    appendDecimal(target, lineNumber);
-    target.append("): ");
+    piece.text.push_back('(');
+    appendDecimal(piece.text, lineNumber);
+    piece.text.append("): ");
   }
-  finishOutput(target);
-  printLineText(line);
+  appendLineText(piece.text, line);
+  endLine(piece);
+  finishOutput(piece);
 }
 
 std::string dumpText(int64_t offset, std::string_view bytes) {

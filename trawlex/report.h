@@ -4,6 +4,7 @@
 #define TRAWLEX_REPORT_H_
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -11,6 +12,16 @@
 /// in large pieces (see flushReport); when clear (the default, and right for
 /// a console), each line is written as it is made.
 extern bool reportBuffered;
+
+/// When set, collected report output is made with each "\n" as "\r\n", as a
+/// text-mode stream would write it, and goes to this binary stream on
+/// standard output; when null (the default) it goes to stdout as is.
+extern FILE* reportBinaryStream;
+
+/// How many times report output has been written to standard output. Each
+/// write may wait for a slow reader; between two of them no time passes in
+/// writing.
+extern uint64_t reportWrites;
 
 /// Writes whatever report output is still collected to standard output. Call
 /// it before anything else is written to standard output or standard error.

@@ -107,6 +107,27 @@ TEST_F(Report, BufferedOutputWaitsForAFlushAndKeepsItsOrder) {
   reportBuffered = false;
 }
 
+TEST_F(Report, BinaryStreamGetsEachLineEndAsCrLfAfterWhatStdoutHeld) {
+  FILE* binary = tmpfile();
+  ASSERT_NE(nullptr, binary);
+  reportBuffered = true;
+  reportBinaryStream = binary;
+  runOptions.printFileNames = true;
+  testing::internal::CaptureStdout();
+  fputs("before\n", stdout);
+  printMatchLine("Original", "a\r\n", "dir\nname", 7);
+  printReportText(">> one\n\n>> two\r\n");
+  flushReport();
+  EXPECT_EQ("before\n", testing::internal::GetCapturedStdout());
+  reportBuffered = false;
+  reportBinaryStream = nullptr;
+  std::string written(100, '\0');
+  rewind(binary);
+  written.resize(fread(&written[0], 1, written.size(), binary));
+  fclose(binary);
+  EXPECT_EQ("Original: dir\r\nnamea..\r\n>> one\r\n\r\n>> two\r\r\n", written);
+}
+
 TEST_F(Report, PluralNounFollowsTheMode) {
   EXPECT_STREQ("match(es)", pluralNoun());
   runOptions.replace = true;

@@ -305,9 +305,16 @@ bool setImmutable(const std::string& path, bool immutable) {
   WaitForSingleObject(process.hProcess, INFINITE);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  // A file shows the flag by refusing to open for writing, a folder by
+  // refusing a new file. A probe made just as the flag takes hold cannot be
+  // removed: each has a name of its own, and may be left behind.
+  static unsigned probes = 0;
+  bool folder = folderExists(path);
   for (int round = 0; round < 250; ++round) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    std::string probe = folder ? path + "\\~immutable-probe-" + std::to_string(++probes) : path;
+    HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, folder ? CREATE_NEW : OPEN_EXISTING,
+                              folder ? FILE_FLAG_DELETE_ON_CLOSE : 0, nullptr);
     bool writable = file != INVALID_HANDLE_VALUE;
     if (writable) {
       CloseHandle(file);

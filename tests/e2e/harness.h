@@ -77,8 +77,9 @@ std::string crlf(const std::string& text);
 /// export; "" where there is none.
 std::string unixPath(const std::string& windowsPath);
 
-/// Sets or clears the immutable flag of `path` from the Unix side (chattr)
-/// and waits until it took effect; false when it did not.
+/// Sets or clears the immutable flag of `path` (a file or a folder) from the
+/// Unix side (chattr) and waits until it took effect; false when it did not.
+/// A folder may be left holding an empty "~immutable-probe-N" file.
 bool setImmutable(const std::string& path, bool immutable);
 
 // A command interpreter sitting in `folder` as its current directory, waiting

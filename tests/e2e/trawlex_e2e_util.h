@@ -70,4 +70,28 @@ void releaseFile(void* handle);
 /// The names of the files (not folders) in the root of drive C:, sorted.
 std::vector<std::string> rootFilesOfDriveC();
 
+// Names beyond the ANSI code page: the helpers below take and give names
+// in UTF-8 and reach the files by their UTF-16 names through "\\?\" paths, at
+// any depth.
+
+/// `text` (UTF-8) in UTF-16.
+std::wstring wideFromUtf8(const std::string& text);
+
+/// makeTree with UTF-8 names.
+void makeTreeUtf8(const std::string& folder, const FileTree& tree);
+
+/// readTree with UTF-8 names.
+FileTree readTreeUtf8(const std::string& folder);
+
+/// removeTree for folders whose names the ANSI calls cannot reach.
+void removeTreeUtf8(const std::string& folder);
+
+/// runTrawlex with UTF-8 arguments, which reach the program in UTF-16.
+RunResult runTrawlexUtf8(const std::string& folder, const std::vector<std::string>& args);
+
+/// Runs a Unix command line (absolute program path, arguments split at
+/// blanks) and waits until `path` exists (or, `present` false, is gone);
+/// false when it does not come to that.
+bool runUnixUntil(const std::string& commandLine, const std::string& path, bool present);
+
 #endif  // TESTS_E2E_TRAWLEX_E2E_UTIL_H_

@@ -4,6 +4,9 @@
 // other. Most cases run with both streams in one file, which shows the
 // order in which the program wrote them.
 #include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
 
 #include "trawlex_e2e_util.h"
 
@@ -113,4 +116,81 @@ TEST(TrawlexProgress, DumpComesAfterTheLineIsBlanked) {
   TrawlexOutcome result = runOnFiles({{"a.txt", "xfoo\n"}}, {"-b", "-m", "foo", "*.txt"}, true);
   EXPECT_EQ(result.run.both, progressLine(".\\a.txt") + progressCleared() +
                                  crlf("00000001 : 66 6f 6f " + blanks(39) + "  foo\n\n"));
+}
+
+namespace {
+
+// Runs Trawlex with `arguments` (none needing quotes) in `folder`, its
+// standard output a pipe that is read slowly, about 200 KB a second, and its
+// standard error a file.
+RunResult runWithSlowReader(const std::string& folder, const std::string& arguments) {
+  RunResult result;
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  HANDLE readEnd = nullptr, writeEnd = nullptr;
+  EXPECT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
+  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+  std::string errPath = folder + "\\..\\" + folder.substr(folder.rfind('\\') + 1) + ".err";
+  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_TEMPORARY, nullptr);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = err;
+  std::string commandLine = "\"" + programUnderTest() + "\" " + arguments;
+  PROCESS_INFORMATION process = {};
+  EXPECT_TRUE(CreateProcessA(programUnderTest().c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
+                             nullptr, folder.c_str(), &startup, &process));
+  CloseHandle(writeEnd);
+  CloseHandle(err);
+  char block[4096];
+  DWORD got = 0;
+  while (ReadFile(readEnd, block, sizeof block, &got, nullptr) && got > 0) {
+    result.out.append(block, got);
+    Sleep(20);
+  }
+  CloseHandle(readEnd);
+  WaitForSingleObject(process.hProcess, INFINITE);
+  GetExitCodeProcess(process.hProcess, &result.exitCode);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  result.err = readFile(errPath);
+  DeleteFileA(errPath.c_str());
+  return result;
+}
+
+}  // namespace
+
+TEST(TrawlexProgress, MatchesWrittenToASlowReaderShowHowFarTheFileHasGot) {
+  // 600 KB of matching lines, read in one piece but taking seconds to write:
+  // the percentage shows after each second of writing and is blanked before
+  // the next match is printed.
+  std::string content, printed;
+  for (int i = 0; i < 20000; ++i) {
+    std::string line = "foo " + std::to_string(100000 + i) + " and some more text";
+    content += line + "\n";
+    printed += line + ".\r\n";
+  }
+  std::string folder = makeTempFolder("trawlex");
+  makeTree(folder, {{"big.txt", content}});
+  RunResult run = runWithSlowReader(folder, "-m foo big.txt");
+  removeTree(folder);
+  EXPECT_EQ(run.out, printed);
+  EXPECT_EQ(run.exitCode, 0u);
+  // The file's line, blanked at the first match, then each update blanked.
+  const std::string start = progressLine(".\\big.txt") + progressCleared();
+  const std::string cleared = progressCleared();
+  ASSERT_EQ(run.err.compare(0, start.size(), start), 0) << run.err;
+  int shown = 0, previous = 0;
+  for (size_t at = start.size(); at < run.err.size(); at += 2 * cleared.size(), ++shown) {
+    std::string update = run.err.substr(at, cleared.size());
+    ASSERT_NE(update.find("%)"), std::string::npos) << run.err;
+    int value = std::stoi(update.substr(update.find('(') + 1));
+    EXPECT_EQ(update, progressLine(".\\big.txt (" + std::to_string(value) + "%)"));
+    EXPECT_GE(value, previous);
+    EXPECT_LT(value, 100);
+    EXPECT_EQ(run.err.substr(at + cleared.size(), cleared.size()), cleared) << run.err;
+    previous = value;
+  }
+  EXPECT_GE(shown, 1) << run.err;
 }

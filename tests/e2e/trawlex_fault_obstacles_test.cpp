@@ -109,3 +109,24 @@ TEST_F(TrawlexObstacles, FolderThatIsAnotherProcessCurrentDirectoryIsRewrittenNo
                              {"busy\\deeper\\last.txt", "pin pin"},
                              {"busy\\deeper\\last.txt.bak", "needle needle"}}));
 }
+
+TEST_F(TrawlexObstacles, FolderWhereNoFileCanBeMadeIsSearchedWithoutAnError) {
+  // A file without a match is only read: no temporary file is needed, so a
+  // folder that takes no new file (chattr +i) is no obstacle.
+  makeTree(folder_, {{"shut\\a.txt", "nothing\n"}, {"shut\\b.txt", "hay\r\nstack"}});
+  immutable_ = folder_ + "\\shut";
+  if (!setImmutable(immutable_, true)) {
+    GTEST_SKIP() << "chattr +i does not take on this file system (it needs root and "
+                    "ext2/3/4, xfs or btrfs): the immutable-folder case was not tried";
+  }
+  RunResult run = runTrawlex(folder_, {"-r", "-s", "-t", "-z", "needle", "pin", "*.txt"});
+  EXPECT_EQ(run.out, crlf(">> Total: 0 instance(s) of \"needle\" replaced with \"pin\".\n"));
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(run.exitCode, 0u);
+  FileTree after = readTree(folder_);
+  for (auto entry = after.begin(); entry != after.end();) {
+    entry = entry->first.find("~immutable-probe-") != std::string::npos ? after.erase(entry)
+                                                                        : std::next(entry);
+  }
+  EXPECT_EQ(after, (FileTree{{"shut\\a.txt", "nothing\n"}, {"shut\\b.txt", "hay\r\nstack"}}));
+}
