@@ -37,10 +37,11 @@ ListingEntry listingEntryOf(const WIN32_FIND_DATAW& found) {
   return entry;
 }
 
-// The whole listing that `search` (a long folder path and a pattern) gives,
-// taken before any of its files is rewritten: an open listing may return a
-// file renamed in its folder a second time.
-std::vector<ListingEntry> readListing(const std::wstring& search) {
+// The folders (`folders`) or the other entries of the listing that `search`
+// (a long folder path and a pattern) gives, taken whole before any of its
+// files is rewritten: an open listing may return a file renamed in its folder
+// a second time.
+std::vector<ListingEntry> readListing(const std::wstring& search, bool folders) {
   std::vector<ListingEntry> listing;
   WIN32_FIND_DATAW found;
   HANDLE find = FindFirstFileW(search.c_str(), &found);
@@ -48,15 +49,17 @@ std::vector<ListingEntry> readListing(const std::wstring& search) {
     return listing;
   }
   do {
-    listing.push_back(listingEntryOf(found));
+    if (((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folders) {
+      listing.push_back(listingEntryOf(found));
+    }
   } while (FindNextFileW(find, &found));
   FindClose(find);
   return listing;
 }
 
 int32_t walkFiles(const FileName& folder, WalkTarget& target) {
-  std::vector<FileName> files =
-      filesOfListing(folder, readListing(folder.real + target.pattern), GetCurrentProcessId());
+  std::vector<FileName> files = filesOfListing(
+      folder, readListing(folder.real + target.pattern, false), GetCurrentProcessId());
   for (const FileName& file : files) {
     if (target.fileList != nullptr) {
       target.fileList->push_back(file);
@@ -71,7 +74,8 @@ int32_t walkDirectory(const FileName& folder, WalkTarget& target);
 
 int32_t walkSubdirectories(const FileName& folder, WalkTarget& target) {
   int32_t fileCount = 0;
-  for (const FileName& subfolder : subfoldersOfListing(folder, readListing(folder.real + L"*"))) {
+  for (const FileName& subfolder :
+       subfoldersOfListing(folder, readListing(folder.real + L"*", true))) {
     printProgress(subfolder.shown + target.shownPattern, 0, 0);
     fileCount += walkDirectory(subfolder, target);
   }

@@ -9,27 +9,26 @@ namespace {
 // The conversion to the ANSI code page with best-fit switched off; `exact`
 // tells whether it needed its default character. A UTF-8 code page takes no
 // default character and reports an unpaired surrogate as an error instead.
+// One call: no code page takes more than three bytes for a UTF-16 unit.
 std::string toAnsi(const std::wstring& text, bool& exact) {
+  static const bool utf8 = GetACP() == CP_UTF8;
   exact = true;
   if (text.empty()) {
     return std::string();
   }
-  bool utf8 = GetACP() == CP_UTF8;
   DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
   BOOL usedDefault = FALSE;
-  BOOL* reportDefault = utf8 ? nullptr : &usedDefault;
-  const char* defaultCharacter = utf8 ? nullptr : "?";
   int length = static_cast<int>(text.size());
-  int size = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, defaultCharacter,
-                                 reportDefault);
+  std::string bytes(text.size() * 3, '\0');
+  int size = WideCharToMultiByte(CP_ACP, flags, text.data(), length, &bytes[0],
+                                 static_cast<int>(bytes.size()), utf8 ? nullptr : "?",
+                                 utf8 ? nullptr : &usedDefault);
   if (size == 0 && utf8) {
-    flags = 0;
     exact = false;
-    size = WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
+    size = WideCharToMultiByte(CP_ACP, 0, text.data(), length, &bytes[0],
+                               static_cast<int>(bytes.size()), nullptr, nullptr);
   }
-  std::string bytes(static_cast<size_t>(size), '\0');
-  WideCharToMultiByte(CP_ACP, flags, text.data(), length, &bytes[0], size, defaultCharacter,
-                      reportDefault);
+  bytes.resize(static_cast<size_t>(size));
   exact = exact && !usedDefault;
   return bytes;
 }
