@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,15 @@
 extern "C" {
 int _dowildcard = 0;
 }
+
+// An exception that nothing catches ends the program through abort() alone.
+// The standard library's own handler would print the exception's type, and
+// its type-name demangler alone is over 40 KB of the program.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() {
+  std::abort();
+}
+}  // namespace __gnu_cxx
 
 namespace {
 
