@@ -291,13 +291,12 @@ std::string unixPath(const std::string& windowsPath) {
   return result;
 }
 
-// Runs chattr on a file from the Unix side and waits until it took effect:
-// an immutable file refuses to be opened for writing.
-bool setImmutable(const std::string& path, bool immutable) {
-  std::string line = std::string("/usr/bin/chattr ") + (immutable ? "+i " : "-i ") + unixPath(path);
+bool startUnix(const std::string& commandLine) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION process = {};
+  std::string line = commandLine;
+  // Wine starts a Unix executable named by its Unix path as a Unix process.
   if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                       &process)) {
     return false;
@@ -305,6 +304,15 @@ bool setImmutable(const std::string& path, bool immutable) {
   WaitForSingleObject(process.hProcess, INFINITE);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
+  return true;
+}
+
+// Runs chattr on a file from the Unix side and waits until it took effect:
+// an immutable file refuses to be opened for writing.
+bool setImmutable(const std::string& path, bool immutable) {
+  if (!startUnix(std::string("/usr/bin/chattr ") + (immutable ? "+i " : "-i ") + unixPath(path))) {
+    return false;
+  }
   // A file shows the flag by refusing to open for writing, a folder by
   // refusing a new file. A probe made just as the flag takes hold cannot be
   // removed: each has a name of its own, and may be left behind.

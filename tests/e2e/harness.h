@@ -77,6 +77,11 @@ std::string crlf(const std::string& text);
 /// export; "" where there is none.
 std::string unixPath(const std::string& windowsPath);
 
+/// Starts a Unix program (absolute path, arguments split at blanks) and waits
+/// for its handle; false when it could not start. Wine signals that handle
+/// before the program is done, so callers watch for its effect.
+bool startUnix(const std::string& commandLine);
+
 /// Sets or clears the immutable flag of `path` (a file or a folder) from the
 /// Unix side (chattr) and waits until it took effect; false when it did not.
 /// A folder may be left holding an empty "~immutable-probe-N" file.

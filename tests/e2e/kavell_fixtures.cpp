@@ -318,19 +318,9 @@ void removeLongTree(const std::string& folder) {
 // ---- Unix side of the prefix ----
 
 void runUnix(const std::string& commandLine) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  std::string line = commandLine;
-  // Wine starts a Unix executable named by its Unix path as a Unix process.
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+  if (!startUnix(commandLine)) {
     ADD_FAILURE() << "cannot run " << commandLine << ": error " << GetLastError();
-    return;
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
 }
 
 std::string winePrefix() {

@@ -256,17 +256,9 @@ RunResult runTrawlexUtf8(const std::string& folder, const std::vector<std::strin
 // Wine signals a Unix program's handle before the program is done, so the
 // wait is for its effect.
 bool runUnixUntil(const std::string& commandLine, const std::string& path, bool present) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  std::string line = commandLine;
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
+  if (!startUnix(commandLine)) {
     return false;
   }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
   for (int round = 0; round < 250; ++round) {
     if ((GetFileAttributesW(longPath(path).c_str()) != INVALID_FILE_ATTRIBUTES) == present)
       return true;

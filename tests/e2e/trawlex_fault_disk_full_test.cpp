@@ -14,23 +14,6 @@
 
 namespace {
 
-// Starts a Unix program (absolute path, arguments split at blanks). Wine
-// signals its handle before it is done, so callers watch for its effect.
-bool startUnix(const std::string& commandLine) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  PROCESS_INFORMATION process = {};
-  std::string line = commandLine;
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &process)) {
-    return false;
-  }
-  WaitForSingleObject(process.hProcess, INFINITE);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return true;
-}
-
 // Waits up to five seconds until `path` exists (or, `present` false, is gone).
 bool waitFor(const std::string& path, bool present) {
   for (int round = 0; round < 250; ++round) {
