@@ -234,10 +234,14 @@ TEST_F(FileProcessor, BackupThatCannotReplaceTheOlderOneKeepsBoth) {
 
 TEST_F(FileProcessor, LineTooLongForMemoryIsAnErrorAndTheFileStaysAsItWas) {
   runOptions.replace = true;
+  // A line is held whole only to be printed.
+  runOptions.printMatches = true;
   lineLengthLimit = 1000;
   std::string content = "foo\n" + std::string(3u << 20, 'x') + "foo\n";
   writeBytes(path, content);
+  testing::internal::CaptureStdout();
   EXPECT_EQ(0, process("foo", "bar"));
+  EXPECT_EQ("bar.\n", testing::internal::GetCapturedStdout());
   EXPECT_EQ(content, readBytes(path));
   EXPECT_EQ("Error reading \"" + path + "\": a line is too long to hold in memory.\n", errors);
   EXPECT_EQ(std::vector<std::string>{"a.txt"}, namesIn(folder));
@@ -245,9 +249,13 @@ TEST_F(FileProcessor, LineTooLongForMemoryIsAnErrorAndTheFileStaysAsItWas) {
 
 TEST_F(FileProcessor, LinesLongerThanOneReadAreHeldWhole) {
   runOptions.replace = true;
+  runOptions.printMatches = true;
   std::string longLine = std::string(3u << 20, 'y') + "foo\r";
   writeBytes(path, longLine + "\nfoo");
+  testing::internal::CaptureStdout();
   EXPECT_EQ(2, process("foo", "barbar"));
+  EXPECT_EQ(std::string(3u << 20, 'y') + "barbar..\nbarbar\n",
+            testing::internal::GetCapturedStdout());
   EXPECT_EQ(std::string(3u << 20, 'y') + "barbar\r\nbarbar", readBytes(path));
 }
 
@@ -282,12 +290,15 @@ TEST_F(FileProcessor, FileWithoutMatchLeavesItsFolderUntouched) {
 
 TEST_F(FileProcessor, FileWhoseWorkDoesNotFitInMemoryIsAnErrorAndTheNextFileGoesOn) {
   runOptions.replace = true;
-  // The first line is rewritten (the temporary file is made) before the long
-  // second line needs more memory than there is.
+  // The first line is rewritten before the long second line, held whole to be
+  // printed, needs more memory than there is.
+  runOptions.printMatches = true;
   std::string content = "foo\n" + std::string(6u << 20, 'x') + "foo\n";
   writeBytes(path, content);
   failAllocationsAbove = 4u << 20;
+  testing::internal::CaptureStdout();
   int32_t count = process("foo", "bar");
+  testing::internal::GetCapturedStdout();
   failAllocationsAbove = 0;
   EXPECT_EQ(0, count);
   EXPECT_EQ("Error processing \"" + path + "\": not enough memory.\n", errors);
@@ -295,6 +306,20 @@ TEST_F(FileProcessor, FileWhoseWorkDoesNotFitInMemoryIsAnErrorAndTheNextFileGoes
   EXPECT_EQ(std::vector<std::string>{"a.txt"}, namesIn(folder));
   EXPECT_EQ(2, process("foo", "bar"));
   EXPECT_EQ("bar\n" + std::string(6u << 20, 'x') + "bar\n", readBytes(path));
+}
+
+TEST_F(FileProcessor, LineThatIsNotPrintedIsNeverHeldWhole) {
+  runOptions.replace = true;
+  lineLengthLimit = 1000;
+  std::string longLine = std::string(3u << 20, 'x') + "foo " + std::string(3u << 20, 'y');
+  writeBytes(path, "foo\n" + longLine + "foo");
+  failAllocationsAbove = 4u << 20;
+  int32_t count = process("foo", "bar");
+  failAllocationsAbove = 0;
+  EXPECT_EQ(3, count);
+  EXPECT_EQ("", errors);
+  EXPECT_EQ("bar\n" + std::string(3u << 20, 'x') + "bar " + std::string(3u << 20, 'y') + "bar",
+            readBytes(path));
 }
 
 TEST_F(FileProcessor, MissingFileIsReportedAndCountsNothing) {

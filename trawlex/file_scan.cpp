@@ -1,5 +1,7 @@
 #include "file_scan.h"
 
+#include <algorithm>
+
 #include "byte_scan.h"
 #include "matcher.h"
 #include "options.h"
@@ -47,12 +49,12 @@ void appendReplacementOf(FileScan& scan, std::string_view matched) {
   scan.bytesCopied += static_cast<int64_t>(scan.output.size() - before);
 }
 
-// A line at `lineStart` is about to change: the output starts there if it
-// has not yet.
-void startOutput(FileScan& scan, int64_t lineStart) {
+// The bytes from `start` on are about to change: the output starts there if
+// it has not yet.
+void startOutput(FileScan& scan, int64_t start) {
   if (scan.firstChange < 0) {
-    scan.firstChange = lineStart;
-    scan.outputTaken = lineStart;
+    scan.firstChange = start;
+    scan.outputTaken = start;
   }
 }
 
@@ -212,6 +214,48 @@ size_t leapWindow(FileScan& scan, std::string_view window, bool final) {
   return limit;
 }
 
+// Whether counted lines are printed, each of which must be held whole;
+// counts and dumps need no more than the occurrences.
+bool linesShown(const FileScan& scan) {
+  return !scan.quiet && runOptions.printMatches && !runOptions.binary;
+}
+
+// The leap without lines, when none is printed: the window is consumed up to
+// where an occurrence may yet begin, whether or not a line ends there, so
+// that a line of any length passes through windows of the usual size instead
+// of being held whole.
+size_t streamWindow(FileScan& scan, std::string_view window, bool final) {
+  const std::string& search = *scan.searchText;
+  size_t position = 0;
+  for (;;) {
+    size_t hit = findNeedle(window.data(), window.size(), position, search.data(), search.size(),
+                            runOptions.ignoreCase);
+    if (hit == window.size()) {
+      break;
+    }
+    int64_t offset = scan.inputOffset + static_cast<int64_t>(hit);
+    showProgressIfDue(scan, offset);
+    if (!scan.quiet) {
+      clearProgress();
+    }
+    appendOutput(scan, window.substr(position, hit - position));
+    if (runOptions.replace) {
+      startOutput(scan, offset);
+      dumpOccurrence(scan, outputPosition(scan));
+      appendReplacementOf(scan, window.substr(hit, search.size()));
+    } else {
+      dumpOccurrence(scan, offset);
+    }
+    ++scan.matchCount;
+    position = hit + search.size();
+  }
+  size_t undecided = final ? 0 : std::min(window.size(), search.size() - 1);
+  size_t end = std::max(position, window.size() - undecided);
+  appendOutput(scan, window.substr(position, end - position));
+  scan.inputOffset += static_cast<int64_t>(end);
+  return end;
+}
+
 }  // namespace
 
 void startFileScan(FileScan& scan, const std::string& path, const std::string& searchText,
@@ -244,7 +288,7 @@ size_t scanWindow(FileScan& scan, std::string_view window, bool final) {
     scan.fileSize = scan.inputOffset + static_cast<int64_t>(window.size());
   }
   if (scan.leapToOccurrences) {
-    return leapWindow(scan, window, final);
+    return linesShown(scan) ? leapWindow(scan, window, final) : streamWindow(scan, window, final);
   }
   LineInput input{window, 0, final};
   std::string_view line;

@@ -32,9 +32,10 @@ struct FileScan {
   int64_t lineNumber = 0;
   /// The file offset of the next window's first byte.
   int64_t inputOffset = 0;
-  /// Replace mode: the file offset of the first line that changed, or -1
-  /// while none has. The bytes before it are the file's own and never enter
-  /// `output`, so a file without a match is never copied.
+  /// Replace mode: the file offset of the first line that changed (of the
+  /// first occurrence when no line is printed), or -1 while none has. The
+  /// bytes before it are the file's own and never enter `output`, so a file
+  /// without a match is never copied.
   int64_t firstChange = -1;
   /// Replace mode, from the first change on: the rewritten bytes not yet
   /// taken by the caller, and the number of bytes of the rewritten file
@@ -49,11 +50,13 @@ struct FileScan {
 void startFileScan(FileScan& scan, const std::string& path, const std::string& searchText,
                    const std::string& replaceText);
 
-/// Processes every complete line at the start of `window` (the bytes of the
-/// file from scan.inputOffset on; `final` when they reach the end of the
-/// file) and returns how many bytes those lines take. The caller keeps the
-/// rest and offers it again, with more bytes after it, in the next window.
-/// With `final` every byte is consumed.
+/// Processes the start of `window` (the bytes of the file from
+/// scan.inputOffset on; `final` when they reach the end of the file) and
+/// returns how many bytes it took: every complete line, or, when no line is
+/// printed and only occurrences count, all but the last bytes that may yet
+/// begin an occurrence. The caller keeps the rest and offers it again, with
+/// more bytes after it, in the next window. With `final` every byte is
+/// consumed.
 size_t scanWindow(FileScan& scan, std::string_view window, bool final);
 
 /// Marks the output buffer as taken (written by the caller) and empties it.

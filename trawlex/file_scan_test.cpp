@@ -311,19 +311,31 @@ TEST_F(FileScanTest, ReplacingInOneLongLineCopiesEachByteOnce) {
   }
 }
 
-TEST_F(FileScanTest, OutputStartsAtTheFirstLineThatChanges) {
+TEST_F(FileScanTest, OutputStartsAtTheFirstChange) {
   runOptions.replace = true;
-  runOptions.printMatches = false;
   const std::string search = "foo", replacement = "bar", absent = "zzz";
   FileScan scan;
+  // A printed line is taken whole, so the output starts at a line.
   startFileScan(scan, "f.txt", search, replacement);
+  testing::internal::CaptureStdout();
   EXPECT_EQ(6u, scanWindow(scan, "a\r\nbc\nf", false));
   EXPECT_EQ(-1, scan.firstChange);
   EXPECT_EQ("", scan.output);
-  scanWindow(scan, "foo\nfoo", true);
+  scanWindow(scan, "fo foo\nfoo", true);
+  EXPECT_EQ("fo bar.\nbar\n", testing::internal::GetCapturedStdout());
   EXPECT_EQ(6, scan.firstChange);
-  EXPECT_EQ("bar\nbar", scan.output);
+  EXPECT_EQ("fo bar\nbar", scan.output);
   EXPECT_EQ(6, scan.outputTaken);
+  // Unprinted lines are not taken whole: the output starts at the occurrence,
+  // and a window is taken up to where an occurrence may yet begin.
+  runOptions.printMatches = false;
+  startFileScan(scan, "f.txt", search, replacement);
+  EXPECT_EQ(5u, scanWindow(scan, "a\r\nbc\nf", false));
+  EXPECT_EQ(-1, scan.firstChange);
+  scanWindow(scan, "\nfo foo\nfoo", true);
+  EXPECT_EQ(9, scan.firstChange);
+  EXPECT_EQ("bar\nbar", scan.output);
+  EXPECT_EQ(9, scan.outputTaken);
   // Nothing to replace: nothing copied.
   startFileScan(scan, "f.txt", absent, replacement);
   scanWindow(scan, "a\nfoo\n", true);
