@@ -76,9 +76,13 @@ void checkByteScans(const ExactBuffer& data, const ExactBuffer& needle, size_t s
   size_t lastBreak = text.substr(0, end).find_last_of("\r\n");
   require(findLineStart(data.bytes.get(), 0, end) ==
           (lastBreak == std::string::npos ? 0 : lastBreak + 1));
-  size_t control = text.find_first_of(std::string_view("\0\a\t\n\r", 5), end);
-  require(findControlByte(data.bytes.get(), data.size, end) ==
-          (control == std::string::npos ? text.size() : control));
+  ExactBuffer dotted{std::string(text)};
+  size_t nul = std::min(text.find('\0'), text.size());
+  require(copyDotted(dotted.bytes.get(), data.bytes.get(), data.size) == nul);
+  for (size_t i = 0; i < nul; ++i) {
+    bool control = std::string_view("\a\t\n\r").find(text[i]) != std::string::npos;
+    require(dotted.bytes[i] == (control ? '.' : text[i]));
+  }
 }
 
 // Reads the window's lines: put end to end they are the bytes consumed, each

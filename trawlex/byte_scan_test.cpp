@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -91,7 +92,7 @@ TEST(ByteScan, FindsLineBreaksAndCountsLineEnds) {
   }
 }
 
-TEST(ByteScan, FindsLineStartsAndControlBytesLikeTheNaiveScans) {
+TEST(ByteScan, FindsLineStartsAndDotsControlBytesLikeTheNaiveScans) {
   std::mt19937 random(31);
   for (int round = 0; round < 2000; ++round) {
     std::string data = randomBytes(random, random() % 100, alphabet + "\a\t\x0b");
@@ -101,10 +102,19 @@ TEST(ByteScan, FindsLineStartsAndControlBytesLikeTheNaiveScans) {
     ASSERT_EQ(lastBreak == std::string::npos ? floor : floor + lastBreak + 1,
               findLineStart(data.data(), floor, end))
         << "round " << round;
-    size_t control = data.find_first_of(std::string("\0\a\t\n\r", 5), floor);
-    ASSERT_EQ(control == std::string::npos ? data.size() : control,
-              findControlByte(data.data(), data.size(), floor))
-        << "round " << round;
+    // The readable form: control bytes dotted up to the first NUL, which
+    // half the rounds lack.
+    if (round % 2 == 0) {
+      data.erase(std::remove(data.begin(), data.end(), '\0'), data.end());
+    }
+    size_t nul = std::min(data.find('\0'), data.size());
+    std::string dotted = data.substr(0, nul);
+    for (char& c : dotted) {
+      c = std::string("\a\t\n\r").find(c) == std::string::npos ? c : '.';
+    }
+    std::string copy(data.size(), '#');
+    ASSERT_EQ(nul, copyDotted(&copy[0], data.data(), data.size())) << "round " << round;
+    ASSERT_EQ(dotted, copy.substr(0, nul)) << "round " << round;
   }
 }
 

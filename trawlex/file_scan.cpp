@@ -202,7 +202,7 @@ size_t leapWindow(FileScan& scan, std::string_view window, bool final) {
     appendOutput(scan, window.substr(position, lineStart - position));
     LineInput input{window.substr(0, limit), lineStart, true};
     std::string_view line;
-    readLine(input, line);
+    readLineFrom(input, hit + search.size(), line);
     processLine(scan, line, scan.inputOffset + static_cast<int64_t>(lineStart), hit - lineStart);
     position = input.position;
   }

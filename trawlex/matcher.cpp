@@ -42,12 +42,16 @@ std::string toUpperCopy(const std::string& text) {
 }
 
 bool readLine(LineInput& input, std::string_view& line) {
+  return readLineFrom(input, input.position, line);
+}
+
+bool readLineFrom(LineInput& input, size_t from, std::string_view& line) {
   const std::string_view& data = input.data;
   size_t start = input.position;
   if (start >= data.size()) {
     return false;
   }
-  size_t end = findLineBreak(data.data(), data.size(), start);
+  size_t end = findLineBreak(data.data(), data.size(), from);
   if (end == data.size()) {
     // No terminator in the window: only the end of the file completes it.
     if (!input.final) {

@@ -47,6 +47,10 @@ struct LineInput {
 /// lines, put end to end, are the input.
 bool readLine(LineInput& input, std::string_view& line);
 
+/// readLine for a line known to hold no line break before `data[from]`
+/// (`from` at or after input.position), which spares looking there again.
+bool readLineFrom(LineInput& input, size_t from, std::string_view& line);
+
 /// True when the whole line, terminator included, equals `searchText` (byte
 /// for byte, or ignoring ASCII case under `ignoreCase`).
 bool lineEquals(std::string_view line, const std::string& searchText);

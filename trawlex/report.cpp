@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "byte_scan.h"
 #include "options.h"
@@ -14,34 +15,38 @@ bool showsAsDot(unsigned char byte) {
   return byte == 0x07 || byte == 0x09 || byte == 0x0A || byte == 0x0D;
 }
 
-// Ordinary bytes are copied in runs between the few control bytes.
+// A NUL byte, which is left out, is rare enough to take the slow way.
 void appendLineText(std::string& out, std::string_view line) {
-  size_t runStart = 0;
-  for (size_t i = findControlByte(line.data(), line.size(), 0); i < line.size();
-       i = findControlByte(line.data(), line.size(), i + 1)) {
-    out.append(line.data() + runStart, i - runStart);
-    if (line[i] != 0) {
-      out.push_back('.');
-    }
-    runStart = i + 1;
+  size_t lineStart = out.size();
+  out.resize(lineStart + line.size());
+  size_t copied = copyDotted(&out[lineStart], line.data(), line.size());
+  if (copied == line.size()) {
+    return;
   }
-  out.append(line.data() + runStart, line.size() - runStart);
+  out.resize(lineStart + copied);
+  for (char c : line.substr(copied)) {
+    if (c != 0) {
+      out.push_back(showsAsDot(static_cast<unsigned char>(c)) ? '.' : c);
+    }
+  }
 }
 
-void appendDecimal(std::string& out, int64_t value) {
-  char digits[24];
-  int count = 0;
-  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-  do {
-    digits[count++] = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (value < 0) {
-    out.push_back('-');
+// "(N): ", written in place: a copy through some C runtimes' memcpy costs
+// more than the digits.
+void appendLineNumber(std::string& out, int64_t lineNumber) {
+  uint64_t value = static_cast<uint64_t>(lineNumber);
+  size_t digits = 1;
+  for (uint64_t rest = value / 10; rest != 0; rest /= 10) {
+    ++digits;
   }
-  while (count > 0) {
-    out.push_back(digits[--count]);
+  size_t at = out.size();
+  out.resize(at + digits + 4);
+  char* text = &out[at];
+  text[0] = '(';
+  for (size_t i = digits; i > 0; --i, value /= 10) {
+    text[i] = static_cast<char>('0' + value % 10);
   }
+  memcpy(text + digits + 1, "): ", 3);
 }
 
 void appendHexOffset(std::string& out, uint64_t value) {
@@ -100,7 +105,10 @@ void appendText(OutputPiece& piece, std::string_view text) {
 }
 
 void endLine(OutputPiece& piece) {
-  piece.text.append(piece.crLf ? "\r\n" : "\n");
+  if (piece.crLf) {
+    piece.text.push_back('\r');
+  }
+  piece.text.push_back('\n');
 }
 
 // Sends what startOutput collected on its way.
@@ -166,9 +174,7 @@ void printMatchLine(const char* label, std::string_view line, const std::string&
     appendText(piece, path);
   }
   if (runOptions.printLineNumbers) {
-    piece.text.push_back('(');
-    appendDecimal(piece.text, lineNumber);
-    piece.text.append("): ");
+    appendLineNumber(piece.text, lineNumber);
   }
   appendLineText(piece.text, line);
   endLine(piece);
