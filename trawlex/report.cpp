@@ -15,40 +15,6 @@ bool showsAsDot(unsigned char byte) {
   return byte == 0x07 || byte == 0x09 || byte == 0x0A || byte == 0x0D;
 }
 
-// A NUL byte, which is left out, is rare enough to take the slow way.
-void appendLineText(std::string& out, std::string_view line) {
-  size_t lineStart = out.size();
-  out.resize(lineStart + line.size());
-  size_t copied = copyDotted(&out[lineStart], line.data(), line.size());
-  if (copied == line.size()) {
-    return;
-  }
-  out.resize(lineStart + copied);
-  for (char c : line.substr(copied)) {
-    if (c != 0) {
-      out.push_back(showsAsDot(static_cast<unsigned char>(c)) ? '.' : c);
-    }
-  }
-}
-
-// "(N): ", written in place: a copy through some C runtimes' memcpy costs
-// more than the digits.
-void appendLineNumber(std::string& out, int64_t lineNumber) {
-  uint64_t value = static_cast<uint64_t>(lineNumber);
-  size_t digits = 1;
-  for (uint64_t rest = value / 10; rest != 0; rest /= 10) {
-    ++digits;
-  }
-  size_t at = out.size();
-  out.resize(at + digits + 4);
-  char* text = &out[at];
-  text[0] = '(';
-  for (size_t i = digits; i > 0; --i, value /= 10) {
-    text[i] = static_cast<char>('0' + value % 10);
-  }
-  memcpy(text + digits + 1, "): ", 3);
-}
-
 void appendHexOffset(std::string& out, uint64_t value) {
   char digits[16];
   int count = 0;
@@ -111,6 +77,56 @@ void endLine(OutputPiece& piece) {
   piece.text.push_back('\n');
 }
 
+size_t decimalDigits(uint64_t value) {
+  size_t digits = 1;
+  for (uint64_t bound = 10; digits < 20 && value >= bound; bound *= 10) {
+    ++digits;
+  }
+  return digits;
+}
+
+// The readable form of `line`: control bytes dotted, NUL bytes left out.
+// From the first NUL on, which is rare, byte by byte.
+void appendLineWithNuls(std::string& out, std::string_view line) {
+  for (char c : line) {
+    if (c != 0) {
+      out.push_back(showsAsDot(static_cast<unsigned char>(c)) ? '.' : c);
+    }
+  }
+}
+
+// "(N): " when `lineNumber` is not negative, the readable form of `line` and
+// the line end, written in place after one growth of the text: a copy through
+// some C runtimes' memcpy costs more than the writing.
+void appendShownLine(OutputPiece& piece, int64_t lineNumber, std::string_view line) {
+  std::string& out = piece.text;
+  size_t digits = lineNumber < 0 ? 0 : decimalDigits(static_cast<uint64_t>(lineNumber));
+  size_t prefix = lineNumber < 0 ? 0 : digits + 4;
+  size_t at = out.size();
+  out.resize(at + prefix + line.size() + (piece.crLf ? 2 : 1));
+  char* text = &out[at];
+  if (lineNumber >= 0) {
+    text[0] = '(';
+    uint64_t value = static_cast<uint64_t>(lineNumber);
+    for (size_t i = digits; i > 0; --i, value /= 10) {
+      text[i] = static_cast<char>('0' + value % 10);
+    }
+    memcpy(text + digits + 1, "): ", 3);
+  }
+  size_t copied = copyDotted(text + prefix, line.data(), line.size());
+  if (copied < line.size()) {
+    out.resize(at + prefix + copied);
+    appendLineWithNuls(out, line.substr(copied));
+    endLine(piece);
+    return;
+  }
+  char* end = text + prefix + line.size();
+  if (piece.crLf) {
+    *end++ = '\r';
+  }
+  *end = '\n';
+}
+
 // Sends what startOutput collected on its way.
 void finishOutput(OutputPiece& piece) {
   if (&piece.text != &pendingReport()) {
@@ -156,8 +172,7 @@ const char* pluralNoun() {
 
 void printLineText(std::string_view line) {
   OutputPiece piece = startOutput();
-  appendLineText(piece.text, line);
-  endLine(piece);
+  appendShownLine(piece, -1, line);
   finishOutput(piece);
 }
 
@@ -173,11 +188,7 @@ void printMatchLine(const char* label, std::string_view line, const std::string&
   if (runOptions.printFileNames) {
     appendText(piece, path);
   }
-  if (runOptions.printLineNumbers) {
-    appendLineNumber(piece.text, lineNumber);
-  }
-  appendLineText(piece.text, line);
-  endLine(piece);
+  appendShownLine(piece, runOptions.printLineNumbers ? lineNumber : -1, line);
   finishOutput(piece);
 }
 
