@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "orphan_rules.h"
 #include "sid_text.h"
 
 namespace {
@@ -35,20 +36,6 @@ std::string sidTextOf(const SidParts& parts, bool hexAuthority) {
   return text;
 }
 
-bool sameParts(const SidParts& a, const SidParts& b) {
-  if (a.count != b.count)
-    return false;
-  for (int i = 0; i < 6; ++i) {
-    if (a.authority[i] != b.authority[i])
-      return false;
-  }
-  for (int i = 0; i < a.count; ++i) {
-    if (a.subAuthorities[i] != b.subAuthorities[i])
-      return false;
-  }
-  return true;
-}
-
 void roundTrip(FuzzedDataProvider& input) {
   SidParts parts;
   bool hexAuthority = input.ConsumeBool();
@@ -61,10 +48,10 @@ void roundTrip(FuzzedDataProvider& input) {
   std::string text = sidTextOf(parts, hexAuthority);
   SidParts read;
   require(parseSidText(text, &read));
-  require(sameParts(parts, read));
+  require(sameSid(parts, read));
   // A ".bak" copy of an entry names the same SID.
   SidParts backup;
-  require(parseSidText(text + ".bak", &backup) && sameParts(parts, backup));
+  require(parseSidText(text + ".bak", &backup) && sameSid(parts, backup));
 }
 
 // Plain decimal field: digits only, no more than fit 32 bits.

@@ -62,6 +62,14 @@ int64_t outputPosition(const FileScan& scan) {
   return scan.outputTaken + static_cast<int64_t>(scan.output.size());
 }
 
+// Replace mode: the occurrence `matched`, at file offset `offset`, dumped and
+// replaced in the output, which starts there at the latest.
+void replaceOccurrence(FileScan& scan, std::string_view matched, int64_t offset) {
+  startOutput(scan, offset);
+  dumpOccurrence(scan, outputPosition(scan));
+  appendReplacementOf(scan, matched);
+}
+
 // The occurrences of one line in replace mode, the rewritten line appended to
 // the output in one pass; the search resumes after each occurrence, so it
 // never searches a replacement.
@@ -72,8 +80,7 @@ int32_t replaceOccurrences(FileScan& scan, std::string_view line, size_t first, 
   int32_t count = 0;
   for (size_t p = first; p != notFound; p = findFrom(line, search, p + search.size())) {
     appendOutput(scan, line.substr(copied, p - copied));
-    dumpOccurrence(scan, outputPosition(scan));
-    appendReplacementOf(scan, line.substr(p, search.size()));
+    replaceOccurrence(scan, line.substr(p, search.size()), lineStart + static_cast<int64_t>(p));
     copied = p + search.size();
     ++count;
   }
@@ -88,9 +95,7 @@ int32_t matchWholeLine(FileScan& scan, std::string_view line, int64_t lineStart)
     return 0;
   }
   if (runOptions.replace) {
-    startOutput(scan, lineStart);
-    dumpOccurrence(scan, outputPosition(scan));
-    appendReplacementOf(scan, line);
+    replaceOccurrence(scan, line, lineStart);
   } else if (!runOptions.invert) {
     dumpOccurrence(scan, lineStart);
   }
@@ -240,9 +245,7 @@ size_t streamWindow(FileScan& scan, std::string_view window, bool final) {
     }
     appendOutput(scan, window.substr(position, hit - position));
     if (runOptions.replace) {
-      startOutput(scan, offset);
-      dumpOccurrence(scan, outputPosition(scan));
-      appendReplacementOf(scan, window.substr(hit, search.size()));
+      replaceOccurrence(scan, window.substr(hit, search.size()), offset);
     } else {
       dumpOccurrence(scan, offset);
     }

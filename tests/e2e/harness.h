@@ -63,6 +63,10 @@ void writeFile(const std::string& path, const std::string& bytes);
 /// The bytes of `path`, or "<missing>" when it cannot be read.
 std::string readFile(const std::string& path);
 
+/// The bytes of the file open as `file`, which it closes; "<missing>" for
+/// INVALID_HANDLE_VALUE.
+std::string readAndClose(HANDLE file);
+
 bool fileExists(const std::string& path);
 bool folderExists(const std::string& path);
 
