@@ -7,6 +7,7 @@
 
 #include "ansi_text.h"
 #include "help_text.h"
+#include "preview_report.h"
 #include "profile_scan.h"
 #include "switches.h"
 
@@ -21,6 +22,20 @@ LeadBytes systemLeadBytes() {
 void printUsage(bool full) {
   fputs(usageText(full).c_str(), stdout);
 }
+
+namespace {
+
+ScanRequest scanRequestOf(const Invocation& run, const wchar_t* const* argv) {
+  ScanRequest request;
+  request.mode = run.mode;
+  request.days = run.days;
+  if (run.mode == ScanMode::ByUser)
+    request.userName = argv[1];
+  request.whatIf = run.whatIf;
+  return request;
+}
+
+}  // namespace
 
 int runKavell(int argc, const wchar_t* const* argv) {
   LeadBytes lead = systemLeadBytes();
@@ -44,7 +59,9 @@ int runKavell(int argc, const wchar_t* const* argv) {
       break;
     case Action::Scan:
       fputs(run.heading.c_str(), stdout);
-      scanProfiles(run.mode, run.days, run.mode == ScanMode::ByUser ? argv[1] : L"", lead);
+      if (run.whatIf)
+        fputs(whatIfNotice, stdout);
+      scanProfiles(scanRequestOf(run, argv), lead);
       fputs(run.closing.c_str(), stdout);
       break;
   }

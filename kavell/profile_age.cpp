@@ -5,6 +5,7 @@
 #include "ansi_text.h"
 #include "folder_identity.h"
 #include "profile_rules.h"
+#include "registry_keys.h"
 
 namespace {
 
@@ -26,9 +27,39 @@ bool hiveLastWrite(const std::wstring& hivePath, uint64_t* lastWrite) {
   return read;
 }
 
+DwordValue readDword(HKEY key, const wchar_t* name) {
+  DwordValue value;
+  DWORD type = REG_NONE;
+  DWORD data = 0;
+  DWORD size = sizeof(data);
+  if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) ==
+          ERROR_SUCCESS &&
+      type == REG_DWORD && size == sizeof(data)) {
+    value.present = true;
+    value.value = data;
+  }
+  return value;
+}
+
 }  // namespace
 
-bool isProfileOlderThan(const std::wstring& profilePath, int32_t days) {
+ServiceTimes readServiceTimes(const std::wstring& sid) {
+  ServiceTimes times;
+  std::string list = profileListKey;
+  std::wstring path = std::wstring(list.begin(), list.end()) + L"\\" + sid;
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, readAccess, &key) != ERROR_SUCCESS)
+    return times;
+  times.loadLow = readDword(key, L"LocalProfileLoadTimeLow");
+  times.loadHigh = readDword(key, L"LocalProfileLoadTimeHigh");
+  times.unloadLow = readDword(key, L"LocalProfileUnloadTimeLow");
+  times.unloadHigh = readDword(key, L"LocalProfileUnloadTimeHigh");
+  RegCloseKey(key);
+  return times;
+}
+
+bool isProfileOlderThan(const std::wstring& profilePath, int32_t days, const ServiceTimes& times,
+                        LastUse* use) {
   std::string shownPath = ansiOf(profilePath);
   if (!appendWithin(shownPath, "\\NTUSER.DAT", profileTextRoom))
     return false;
@@ -40,8 +71,11 @@ bool isProfileOlderThan(const std::wstring& profilePath, int32_t days) {
   FILETIME nowFileTime;
   if (!SystemTimeToFileTime(&now, &nowFileTime))
     return false;
+  LastUse last = decideLastUse(times, lastWrite, toNumber(nowFileTime));
+  if (use)
+    *use = last;
   uint64_t cutoff = 0;
   if (!ageCutoff(toNumber(nowFileTime), days, &cutoff))
     return false;
-  return isBeforeCutoff(lastWrite, cutoff);
+  return isBeforeCutoff(last.time, cutoff);
 }

@@ -9,7 +9,9 @@
 #include "ansi_text.h"
 #include "folder_identity.h"
 #include "folder_removal.h"
+#include "folder_size.h"
 #include "orphan_probe.h"
+#include "preview_report.h"
 #include "profile_age.h"
 #include "registry_cleanup.h"
 #include "registry_keys.h"
@@ -245,13 +247,20 @@ bool isKept(const ProfileEntry& profile, KeptFolders* kept, const LeadBytes& lea
   return false;
 }
 
+// The line for a folder that is never emptied, or "" when it may be.
+std::string refusedFolderLine(const ProfileEntry& profile, KeptFolders* kept,
+                              const LeadBytes& lead) {
+  if (isDangerousFolder(profile.shownPath, lead))
+    return dangerousFolderLine(profile.shownPath);
+  if (isKept(profile, kept, lead))
+    return keptFolderLine(profile.shownPath);
+  return "";
+}
+
 void removeFolder(const ProfileEntry& profile, KeptFolders* kept, const LeadBytes& lead) {
-  if (isDangerousFolder(profile.shownPath, lead)) {
-    say(dangerousFolderLine(profile.shownPath));
-    return;
-  }
-  if (isKept(profile, kept, lead)) {
-    say(keptFolderLine(profile.shownPath));
+  std::string refused = refusedFolderLine(profile, kept, lead);
+  if (!refused.empty()) {
+    say(refused);
     return;
   }
   std::wstring stoppedAt;
@@ -276,20 +285,48 @@ void removeProfile(const ProfileEntry& profile, KeptFolders* kept, const LeadByt
     kept->profiles.erase(profile.sid);
 }
 
-bool isSelected(ScanMode mode, int32_t days, const std::wstring& userName,
-                const ProfileEntry& profile) {
+bool isSelected(const ScanRequest& request, const ProfileEntry& profile, LastUse* use) {
   SelectionFacts facts;
   facts.orphaned = profile.owner.accountUnknown && profile.ownerGone;
   facts.accountName = profile.accountName;
-  if (!isSelectedByAccount(mode, facts, userName))
+  if (!isSelectedByAccount(request.mode, facts, request.userName))
     return false;
-  return !needsAgeTest(mode) || isProfileOlderThan(profile.profilePath, days);
+  return !needsAgeTest(request.mode) ||
+         isProfileOlderThan(profile.profilePath, request.days, readServiceTimes(profile.sid), use);
 }
 
-std::string deletingLine(ScanMode mode, const ProfileEntry& profile) {
+// The "Deleting" line with `verb` in place of "Deleting".
+std::string deletingLine(const char* verb, ScanMode mode, const ProfileEntry& profile) {
   if (mode == ScanMode::ByUser)
-    return "Deleting " + ansiOf(profile.accountName) + "\n";
-  return "Deleting " + profile.shownSid + " - " + profile.owner.text + "\n";
+    return verb + (" " + ansiOf(profile.accountName)) + "\n";
+  return verb + (" " + profile.shownSid) + " - " + profile.owner.text + "\n";
+}
+
+UtcMinute minuteOf(uint64_t fileTime) {
+  FILETIME time = {static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
+  SYSTEMTIME calendar = {};
+  FileTimeToSystemTime(&time, &calendar);
+  UtcMinute minute;
+  minute.year = calendar.wYear;
+  minute.month = calendar.wMonth;
+  minute.day = calendar.wDay;
+  minute.hour = calendar.wHour;
+  minute.minute = calendar.wMinute;
+  return minute;
+}
+
+// What a removal of the profile would delete, said and not done. Access
+// errors cannot be foreseen; the kept-folder rules can.
+void previewRemoval(ScanMode mode, const ProfileEntry& profile, const LastUse& use,
+                    KeptFolders* kept, const LeadBytes& lead) {
+  say(deletingLine("Would delete", mode, profile));
+  if (needsAgeTest(mode))
+    say(lastUsedLine(minuteOf(use.time), use.source));
+  std::string refused = refusedFolderLine(profile, kept, lead);
+  TreeSize size = refused.empty() ? measureFolderTree(profile.profilePath) : TreeSize();
+  say(sizeLine(size.bytes, size.files));
+  say(refused);
+  kept->profiles.erase(profile.sid);
 }
 
 // In use by what the file system says: the folder is, holds or lies inside a
@@ -304,30 +341,35 @@ bool isInUseOnDisk(const ProfileEntry& profile, const LoadedProfiles& loaded) {
 }
 
 // Lists the profile, or deletes it when selected; true when it was deleted.
-bool actOnProfile(ScanMode mode, int32_t days, const std::wstring& userName,
-                  const ProfileEntry& profile, const LeadBytes& lead, ScanState* state) {
+bool actOnProfile(const ScanRequest& request, const ProfileEntry& profile, const LeadBytes& lead,
+                  ScanState* state) {
   // Read afresh for every profile: a user may log on while the scan runs.
   LoadedProfiles loaded = readLoadedProfiles(&state->loaded);
   if (isInUse(profile.shownSid, profile.shownPath, loaded, lead) ||
       isInUseOnDisk(profile, loaded)) {
     return false;
   }
-  if (mode == ScanMode::List) {
+  if (request.mode == ScanMode::List) {
     say("User: " + profile.owner.text + "\nSID : " + profile.shownSid +
         "\nProfile Path: " + profile.shownPath + "\n\n");
     return false;
   }
-  if (!isSelected(mode, days, userName, profile))
+  LastUse use;
+  if (!isSelected(request, profile, &use))
     return false;
-  say(deletingLine(mode, profile));
+  if (request.whatIf) {
+    previewRemoval(request.mode, profile, use, &state->kept, lead);
+    return false;
+  }
+  say(deletingLine("Deleting", request.mode, profile));
   removeProfile(profile, &state->kept, lead);
   return true;
 }
 
 // Examines the profile `sid`: lists it, or deletes it when selected. Returns
 // true when it was deleted.
-bool examineProfile(ScanMode mode, int32_t days, const std::wstring& userName,
-                    const std::wstring& sid, const LeadBytes& lead, ScanState* state) {
+bool examineProfile(const ScanRequest& request, const std::wstring& sid, const LeadBytes& lead,
+                    ScanState* state) {
   ProfileEntry profile;
   profile.sid = sid;
   if (!readProfile(&profile, lead))
@@ -335,10 +377,11 @@ bool examineProfile(ScanMode mode, int32_t days, const std::wstring& userName,
   // Asked before the in-use test, which must stay right before a removal
   // (the answer may take a round over the network), and with the file-system
   // redirection on: the look-ups load DLLs of the program's own kind.
-  profile.ownerGone = needsOwnerGone(mode) && isOwnerGone(asciiOrQuestionMarks(profile.sid),
-                                                          profile.lookupCode, &state->authorities);
+  profile.ownerGone =
+      needsOwnerGone(request.mode) &&
+      isOwnerGone(asciiOrQuestionMarks(profile.sid), profile.lookupCode, &state->authorities);
   Redirection redirection = redirectionOff();
-  bool deleted = actOnProfile(mode, days, userName, profile, lead, state);
+  bool deleted = actOnProfile(request, profile, lead, state);
   redirectionRestore(redirection);
   return deleted;
 }
@@ -402,8 +445,7 @@ std::string systemMessage(unsigned long code) {
   return trimMessage(std::string(text, length));
 }
 
-void scanProfiles(ScanMode mode, int32_t days, const std::wstring& userName,
-                  const LeadBytes& lead) {
+void scanProfiles(const ScanRequest& request, const LeadBytes& lead) {
   HKEY list;
   if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, profileListKeyWide, 0, readAccess, &list) ==
       ERROR_SUCCESS) {
@@ -416,7 +458,7 @@ void scanProfiles(ScanMode mode, int32_t days, const std::wstring& userName,
       // it is still here and is stepped over rather than examined again.
       bool survivor = sid == lastRemoved;
       lastRemoved.clear();
-      if (!survivor && examineProfile(mode, days, userName, sid, lead, &state)) {
+      if (!survivor && examineProfile(request, sid, lead, &state)) {
         lastRemoved = sid;
       } else {
         ++index;

@@ -11,14 +11,25 @@
 #include "profile_rules.h"
 #include "switches.h"
 
-/// Walks the profile list once and, by `mode`, prints each profile not in use
-/// or deletes the selected ones (a "Deleting" line, the folder, the registry
-/// keys, and a line for each part that stayed). Profiles in use, and profiles
-/// whose names, values or paths do not fit 255 characters (in their ANSI
-/// form), are passed over. Each profile is examined once. Names are read and
-/// used as stored (UTF-16); `userName` is the argument as typed. Always ends
+/// What one scan is asked to do.
+struct ScanRequest {
+  ScanMode mode = ScanMode::List;
+  int32_t days = -1;      ///< the day count of the age modes
+  std::wstring userName;  ///< the account name as typed, in ByUser only
+  bool whatIf = false;    ///< a deleting mode that only says what it would delete
+};
+
+/// Walks the profile list once and, by the request's mode, prints each
+/// profile not in use or deletes the selected ones (a "Deleting" line, the
+/// folder, the registry keys, and a line for each part that stayed). With
+/// `whatIf` a selected profile gets a "Would delete" line, its last use (age
+/// modes), its size and the kept-folder line it would get, and nothing is
+/// deleted; it still counts as removed for the kept-folder rules of later
+/// profiles. Profiles in use, and profiles whose names, values or paths do
+/// not fit 255 characters (in their ANSI form), are passed over. Each profile
+/// is examined once. Names are read and used as stored (UTF-16). Always ends
 /// its output with "\n\n".
-void scanProfiles(ScanMode mode, int32_t days, const std::wstring& userName, const LeadBytes& lead);
+void scanProfiles(const ScanRequest& request, const LeadBytes& lead);
 
 /// A loaded profile's folder: its text (expanded as the scan expands a
 /// profile path, empty when it has none that fits) and what the file system

@@ -95,13 +95,12 @@ bool parseDayCount(const std::string& text, int32_t* days) {
 Invocation decideInvocation(int count, const char* const* args, const LeadBytes& lead) {
   if (count < 1)
     return scanOf(ScanMode::List, listHeading, "Process Completed.\n");
-  bool shortHelpFirst = false;
-  if (count >= 2) {
-    if (equalsExactly(args[1], "/?"))
-      return fullHelp();
-    shortHelpFirst = true;
-  }
+  if (count >= 2 && equalsExactly(args[1], "/?"))
+    return fullHelp();
   Invocation invocation = decideFirstArgument(args[0], lead);
-  invocation.shortHelpFirst = shortHelpFirst;
+  bool whatIf =
+      count >= 2 && equalsIgnoreCase(args[1], "/WHATIF", lead) && invocation.action == Action::Scan;
+  invocation.shortHelpFirst = count >= 2 && !whatIf;
+  invocation.whatIf = whatIf && invocation.mode != ScanMode::List;
   return invocation;
 }

@@ -20,7 +20,8 @@ enum class Action {
 
 /// The decision for one command line.
 struct Invocation {
-  bool shortHelpFirst = false;  ///< a second argument other than "/?" was given
+  bool shortHelpFirst = false;  ///< a second argument other than "/?" or "/WHATIF" was given
+  bool whatIf = false;          ///< a deleting mode that only says what it would delete
   Action action = Action::Scan;
   ScanMode mode = ScanMode::List;
   int32_t days = -1;     ///< the day count of the age modes, -1 otherwise
@@ -43,7 +44,8 @@ bool parseDayCount(const std::string& text, int32_t* days);
 
 /// Decides what the run does from the program's arguments (`args[0]` is the
 /// first argument after the program name; `count` of them). Only the first two
-/// are looked at.
+/// are looked at. A second argument "/WHATIF" (any letter case) makes a
+/// deleting mode a what-if run and, with any scan, prints no short help.
 Invocation decideInvocation(int count, const char* const* args, const LeadBytes& lead);
 
 #endif  // KAVELL_SWITCHES_H_

@@ -104,4 +104,22 @@ TEST(Switches, DigitsAndDayCountParsing) {
   EXPECT_EQ(days, 42);
 }
 
+TEST(Switches, WhatIfSecondMakesADeletingModeAPreviewWithoutShortHelp) {
+  for (const char* first : {"/A", "/d:90", "/AD:3", "jsmith"}) {
+    Invocation run = decide({first, "/WhatIf"});
+    EXPECT_TRUE(run.whatIf) << first;
+    EXPECT_FALSE(run.shortHelpFirst) << first;
+  }
+  Invocation list = decide({"/LIST", "/WHATIF"});
+  EXPECT_FALSE(list.whatIf);
+  EXPECT_FALSE(list.shortHelpFirst);
+  // Anything else second, or /WHATIF anywhere else, is as it always was.
+  EXPECT_FALSE(decide({"/A", "/WHATIF2"}).whatIf);
+  EXPECT_TRUE(decide({"/A", "/WHATIF2"}).shortHelpFirst);
+  EXPECT_FALSE(decide({"/A", "x", "/WHATIF"}).whatIf);
+  EXPECT_EQ(decide({"/WHATIF"}).userName, "/WHATIF");
+  EXPECT_TRUE(decide({"/D:x", "/WHATIF"}).shortHelpFirst);
+  EXPECT_EQ(decide({"/D:x", "/WHATIF"}).action, Action::InvalidEntry);
+}
+
 }  // namespace

@@ -38,6 +38,7 @@ const char kUsage[] =
     "  /AD:days - Delete all user profiles that have no username association\n"
     "             and are equal to or older than the number of days specified.\n"
     "             NB: /AD: without a number is equal to /AD:0.\n"
+    "  /WHATIF  - As second switch: show what would be deleted; delete nothing.\n"
     "  /?       - show this help file\n\n"
     "KAVELL without parameters will execute the /LIST switch by default.\n\n"
     "Although written for Terminal Server and Citrix environments, this application\n"

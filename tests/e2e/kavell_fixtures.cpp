@@ -80,12 +80,17 @@ void createKey(HKEY root, const std::string& path) {
 
 void setStringValue(HKEY root, const std::string& path, const std::string& name,
                     const std::string& value, DWORD type) {
+  setRawValue(root, path, name, type, std::string(value.c_str(), value.size() + 1));
+}
+
+void setRawValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
+                 const std::string& bytes) {
   HKEY key;
   LONG code = RegCreateKeyExW(root, widen(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                               &key, nullptr);
   ASSERT_EQ(code, ERROR_SUCCESS) << "cannot make key " << path;
-  code = RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(value.c_str()),
-                        static_cast<DWORD>(value.size() + 1));
+  code = RegSetValueExA(key, name.c_str(), 0, type, reinterpret_cast<const BYTE*>(bytes.data()),
+                        static_cast<DWORD>(bytes.size()));
   RegCloseKey(key);
   ASSERT_EQ(code, ERROR_SUCCESS) << "cannot set " << path << "\\" << name;
 }

@@ -31,6 +31,10 @@ void createKey(HKEY root, const std::string& path);
 /// Sets a string value of HKLM\<path>, making the key if needed.
 void setStringValue(HKEY root, const std::string& path, const std::string& name,
                     const std::string& value, DWORD type = REG_SZ);
+/// Sets a value of HKLM\<path> to the raw `bytes` of type `type`, making the
+/// key if needed.
+void setRawValue(HKEY root, const std::string& path, const std::string& name, DWORD type,
+                 const std::string& bytes);
 /// True when the key opens.
 bool keyExists(HKEY root, const std::string& path);
 /// The string value of a key, or "<missing>".
