@@ -1,8 +1,8 @@
 // Kavell's command-line decision on arbitrary argument vectors. The input is
 // split at NUL bytes into the arguments; the first byte picks the code page
 // (single-byte, or one with lead bytes 0x81 to 0xFE) and how many of the
-// pieces are passed. The decision is checked against the rules the program
-// has always followed, written out plainly here.
+// pieces are passed. The decision is checked against the program's rules,
+// written out plainly here.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -107,7 +107,52 @@ void checkFirstArgument(const Invocation& decided, const std::string& argument) 
 bool sameDecision(const Invocation& a, const Invocation& b) {
   return a.shortHelpFirst == b.shortHelpFirst && a.action == b.action && a.mode == b.mode &&
          a.days == b.days && a.userName == b.userName && a.heading == b.heading &&
-         a.closing == b.closing;
+         a.closing == b.closing && a.whatIf == b.whatIf &&
+         a.exclusionArguments == b.exclusionArguments;
+}
+
+bool isWhatIf(const std::string& argument) {
+  return argument.size() == 7 && sameLetters(argument, "/WHATIF", 7);
+}
+
+// "/?" first, a refused first argument, or "/LIST": only the second argument
+// counts, and only for the short help.
+void checkSecondArgumentOnly(const Invocation& decided, const std::vector<std::string>& pieces,
+                             int passed) {
+  checkFirstArgument(decided, pieces[0]);
+  bool quiet = passed >= 2 && decided.action == Action::Scan &&
+               (isWhatIf(pieces[1]) || sameLetters(pieces[1], "/X:", 3));
+  require(decided.shortHelpFirst == (passed >= 2 && !quiet));
+  require(!decided.whatIf && decided.exclusionArguments.empty());
+}
+
+// A deleting mode: every argument after the first counts.
+void checkDeletingArguments(const Invocation& decided, const std::vector<std::string>& pieces,
+                            int passed) {
+  bool refused = false, words = false, whatIf = false;
+  std::vector<int> exclusions;
+  for (int i = 1; i < passed; ++i) {
+    const std::string& piece = pieces[i];
+    if (piece == "/?") {
+      require(decided.action == Action::FullHelp);
+      return;
+    }
+    if (isWhatIf(piece))
+      whatIf = true;
+    else if (piece.size() > 3 && sameLetters(piece, "/X:", 3))
+      exclusions.push_back(i);
+    else if (!piece.empty() && (piece[0] == '/' || piece[0] == '-'))
+      refused = true;
+    else
+      words = true;
+  }
+  if (refused) {
+    require(decided.action == Action::InvalidEntry && !decided.shortHelpFirst);
+    return;
+  }
+  checkFirstArgument(decided, pieces[0]);
+  require(decided.whatIf == whatIf && decided.exclusionArguments == exclusions);
+  require(decided.shortHelpFirst == words);
 }
 
 }  // namespace
@@ -140,7 +185,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(decided.action == Action::FullHelp);
     return 0;
   }
-  require(decided.shortHelpFirst == (passed >= 2));
-  checkFirstArgument(decided, pieces[0]);
+  Invocation first = decideInvocation(1, args, singleByteCodePage());
+  if (first.action == Action::Scan && first.mode != ScanMode::List)
+    checkDeletingArguments(decided, pieces, passed);
+  else
+    checkSecondArgumentOnly(decided, pieces, passed);
   return 0;
 }

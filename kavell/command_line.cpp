@@ -32,6 +32,10 @@ ScanRequest scanRequestOf(const Invocation& run, const wchar_t* const* argv) {
   if (run.mode == ScanMode::ByUser)
     request.userName = argv[1];
   request.whatIf = run.whatIf;
+  // The patterns as typed: a name is matched in UTF-16, never through the
+  // code page.
+  for (int index : run.exclusionArguments)
+    request.exclusions.push_back(std::wstring(argv[index + 1]).substr(3));
   return request;
 }
 

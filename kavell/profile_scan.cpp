@@ -10,6 +10,7 @@
 #include "folder_identity.h"
 #include "folder_removal.h"
 #include "folder_size.h"
+#include "name_pattern.h"
 #include "orphan_probe.h"
 #include "preview_report.h"
 #include "profile_age.h"
@@ -48,6 +49,7 @@ struct KeptFolders {
 
 // What one scan carries from profile to profile.
 struct ScanState {
+  std::vector<std::wstring> foldedExclusions;
   LoadedFolderCache loaded;
   KeptFolders kept;
   AuthorityCache authorities;
@@ -295,11 +297,36 @@ bool isSelected(const ScanRequest& request, const ProfileEntry& profile, LastUse
          isProfileOlderThan(profile.profilePath, request.days, readServiceTimes(profile.sid), use);
 }
 
-// The "Deleting" line with `verb` in place of "Deleting".
-std::string deletingLine(const char* verb, ScanMode mode, const ProfileEntry& profile) {
+// The "Deleting" line with `verb` in place of "Deleting", without its break.
+std::string profileLine(const char* verb, ScanMode mode, const ProfileEntry& profile) {
   if (mode == ScanMode::ByUser)
-    return verb + (" " + ansiOf(profile.accountName)) + "\n";
-  return verb + (" " + profile.shownSid) + " - " + profile.owner.text + "\n";
+    return verb + (" " + ansiOf(profile.accountName));
+  return verb + (" " + profile.shownSid) + " - " + profile.owner.text;
+}
+
+// `text` with letter case folded as file names fold it.
+std::wstring foldedCase(const std::wstring& text) {
+  std::wstring folded = text;
+  if (!text.empty()) {
+    int length = static_cast<int>(text.size());
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, text.data(), length, &folded[0], length);
+  }
+  return folded;
+}
+
+// The index of the first exclusion that matches the profile, or -1: by its
+// account (when the owner resolves), its subkey name, its folder's name.
+int exclusionOf(const ProfileEntry& profile, const ScanState& state) {
+  if (state.foldedExclusions.empty())
+    return -1;
+  std::vector<std::wstring> names = {profile.sid, lastPathComponent(profile.imagePath)};
+  if (profile.lookupCode == 0 && !profile.accountName.empty()) {
+    names.push_back(profile.accountName);
+    names.push_back(profile.domainName + L"\\" + profile.accountName);
+  }
+  for (std::wstring& name : names)
+    name = foldedCase(name);
+  return firstMatchingPattern(state.foldedExclusions, names);
 }
 
 UtcMinute minuteOf(uint64_t fileTime) {
@@ -319,7 +346,7 @@ UtcMinute minuteOf(uint64_t fileTime) {
 // errors cannot be foreseen; the kept-folder rules can.
 void previewRemoval(ScanMode mode, const ProfileEntry& profile, const LastUse& use,
                     KeptFolders* kept, const LeadBytes& lead) {
-  say(deletingLine("Would delete", mode, profile));
+  say(profileLine("Would delete", mode, profile) + "\n");
   if (needsAgeTest(mode))
     say(lastUsedLine(minuteOf(use.time), use.source));
   std::string refused = refusedFolderLine(profile, kept, lead);
@@ -357,11 +384,17 @@ bool actOnProfile(const ScanRequest& request, const ProfileEntry& profile, const
   LastUse use;
   if (!isSelected(request, profile, &use))
     return false;
+  int exclusion = exclusionOf(profile, *state);
+  if (exclusion >= 0) {
+    say(profileLine("Excluded", request.mode, profile) +
+        " (/X:" + ansiOf(request.exclusions[exclusion]) + ")\n");
+    return false;
+  }
   if (request.whatIf) {
     previewRemoval(request.mode, profile, use, &state->kept, lead);
     return false;
   }
-  say(deletingLine("Deleting", request.mode, profile));
+  say(profileLine("Deleting", request.mode, profile) + "\n");
   removeProfile(profile, &state->kept, lead);
   return true;
 }
@@ -452,6 +485,8 @@ void scanProfiles(const ScanRequest& request, const LeadBytes& lead) {
     std::wstring sid;
     std::wstring lastRemoved;
     ScanState state;
+    for (const std::wstring& pattern : request.exclusions)
+      state.foldedExclusions.push_back(foldedCase(pattern));
     DWORD index = 0;
     while (subkeyAt(list, index, &sid)) {
       // A removed profile leaves its place to the next one; if its key stayed,

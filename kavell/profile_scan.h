@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "ansi_strings.h"
 #include "profile_rules.h"
@@ -17,6 +18,7 @@ struct ScanRequest {
   int32_t days = -1;      ///< the day count of the age modes
   std::wstring userName;  ///< the account name as typed, in ByUser only
   bool whatIf = false;    ///< a deleting mode that only says what it would delete
+  std::vector<std::wstring> exclusions;  ///< the "/X:" patterns as typed, in order
 };
 
 /// Walks the profile list once and, by the request's mode, prints each
@@ -25,7 +27,9 @@ struct ScanRequest {
 /// `whatIf` a selected profile gets a "Would delete" line, its last use (age
 /// modes), its size and the kept-folder line it would get, and nothing is
 /// deleted; it still counts as removed for the kept-folder rules of later
-/// profiles. Profiles in use, and profiles whose names, values or paths do
+/// profiles. A selected profile that an exclusion matches (see
+/// firstMatchingPattern; letter case folded as in file names) is kept whole,
+/// with an "Excluded" line naming the first such pattern. Profiles in use, and profiles whose names, values or paths do
 /// not fit 255 characters (in their ANSI form), are passed over. Each profile
 /// is examined once. Names are read and used as stored (UTF-16). Always ends
 /// its output with "\n\n".

@@ -69,6 +69,45 @@ Invocation decideFirstArgument(const std::string& argument, const LeadBytes& lea
   return byUser;
 }
 
+bool isExclusion(const std::string& argument, const LeadBytes& lead) {
+  return startsWithIgnoreCase(argument, "/X:", 3, lead);
+}
+
+// The rules of a first argument that is "/?", refused, or "/LIST": only the
+// second argument is read.
+Invocation withSecondArgument(Invocation invocation, int count, const char* const* args,
+                              const LeadBytes& lead) {
+  if (count < 2)
+    return invocation;
+  if (equalsExactly(args[1], "/?"))
+    return fullHelp();
+  bool quiet = invocation.action == Action::Scan &&
+               (equalsIgnoreCase(args[1], "/WHATIF", lead) || isExclusion(args[1], lead));
+  invocation.shortHelpFirst = !quiet;
+  return invocation;
+}
+
+// A deleting mode reads every argument after the first; the whole command
+// line is checked before anything runs.
+Invocation withDeletingModeArguments(Invocation invocation, int count, const char* const* args,
+                                     const LeadBytes& lead) {
+  bool refused = false;
+  for (int i = 1; i < count; ++i) {
+    std::string argument = args[i];
+    if (equalsExactly(argument, "/?"))
+      return fullHelp();
+    if (equalsIgnoreCase(argument, "/WHATIF", lead))
+      invocation.whatIf = true;
+    else if (isExclusion(argument, lead) && argument.size() > 3)
+      invocation.exclusionArguments.push_back(i);
+    else if (argument[0] == '/' || argument[0] == '-')
+      refused = true;
+    else
+      invocation.shortHelpFirst = true;
+  }
+  return refused ? invalidEntry() : invocation;
+}
+
 }  // namespace
 
 bool isAllDigits(const std::string& text) {
@@ -95,12 +134,8 @@ bool parseDayCount(const std::string& text, int32_t* days) {
 Invocation decideInvocation(int count, const char* const* args, const LeadBytes& lead) {
   if (count < 1)
     return scanOf(ScanMode::List, listHeading, "Process Completed.\n");
-  if (count >= 2 && equalsExactly(args[1], "/?"))
-    return fullHelp();
   Invocation invocation = decideFirstArgument(args[0], lead);
-  bool whatIf =
-      count >= 2 && equalsIgnoreCase(args[1], "/WHATIF", lead) && invocation.action == Action::Scan;
-  invocation.shortHelpFirst = count >= 2 && !whatIf;
-  invocation.whatIf = whatIf && invocation.mode != ScanMode::List;
-  return invocation;
+  if (invocation.action != Action::Scan || invocation.mode == ScanMode::List)
+    return withSecondArgument(invocation, count, args, lead);
+  return withDeletingModeArguments(invocation, count, args, lead);
 }

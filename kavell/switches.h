@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ansi_strings.h"
 
@@ -20,8 +21,11 @@ enum class Action {
 
 /// The decision for one command line.
 struct Invocation {
-  bool shortHelpFirst = false;  ///< a second argument other than "/?" or "/WHATIF" was given
+  bool shortHelpFirst = false;  ///< an extra argument that is no switch of the mode was given
   bool whatIf = false;          ///< a deleting mode that only says what it would delete
+  /// Where the "/X:pattern" arguments of a deleting mode stand in `args`, in
+  /// command-line order; each pattern is its argument after the colon.
+  std::vector<int> exclusionArguments;
   Action action = Action::Scan;
   ScanMode mode = ScanMode::List;
   int32_t days = -1;     ///< the day count of the age modes, -1 otherwise
@@ -43,9 +47,19 @@ bool isAllDigits(const std::string& text);
 bool parseDayCount(const std::string& text, int32_t* days);
 
 /// Decides what the run does from the program's arguments (`args[0]` is the
-/// first argument after the program name; `count` of them). Only the first two
-/// are looked at. A second argument "/WHATIF" (any letter case) makes a
-/// deleting mode a what-if run and, with any scan, prints no short help.
+/// first argument after the program name; `count` of them).
+/// - No argument lists. A first argument "/?", or one that is refused (a bad
+///   day count, over longestArgument), reads only a second argument: "/?"
+///   there is the full help alone, anything else adds the short help.
+/// - "/LIST" reads only a second argument: "/?" is the full help alone;
+///   "/WHATIF" or one beginning with "/X:" does nothing; anything else adds
+///   the short help.
+/// - A deleting mode reads every further argument: "/?" anywhere is the full
+///   help alone; "/WHATIF" (repeats count once) makes it a what-if run;
+///   "/X:pattern" with a pattern excludes; any other argument beginning with
+///   '/' or '-' refuses the command line (InvalidEntry without the short
+///   help first); any other argument adds the short help.
+/// Switch letters compare ignoring case.
 Invocation decideInvocation(int count, const char* const* args, const LeadBytes& lead);
 
 #endif  // KAVELL_SWITCHES_H_

@@ -87,7 +87,9 @@ TEST(Switches, SecondArgument) {
   Invocation helpExtra = decide({"/?", "extra"});
   EXPECT_TRUE(helpExtra.shortHelpFirst);
   EXPECT_EQ(helpExtra.action, Action::FullHelp);
-  EXPECT_EQ(decide({"/A", "x", "/?"}).mode, ScanMode::Orphaned);
+  // Only a deleting mode reads past the second argument.
+  EXPECT_EQ(decide({"/A", "x", "/?"}).action, Action::FullHelp);
+  EXPECT_EQ(decide({"/LIST", "x", "/?"}).action, Action::Scan);
 }
 
 TEST(Switches, DigitsAndDayCountParsing) {
@@ -104,22 +106,42 @@ TEST(Switches, DigitsAndDayCountParsing) {
   EXPECT_EQ(days, 42);
 }
 
-TEST(Switches, WhatIfSecondMakesADeletingModeAPreviewWithoutShortHelp) {
+TEST(Switches, WhatIfAndExclusionsAnywhereAfterADeletingMode) {
   for (const char* first : {"/A", "/d:90", "/AD:3", "jsmith"}) {
-    Invocation run = decide({first, "/WhatIf"});
+    Invocation run = decide({first, "/x:svc_*", "/WhatIf", "/X:a?", "/WHATIF"});
+    EXPECT_EQ(run.action, Action::Scan) << first;
     EXPECT_TRUE(run.whatIf) << first;
     EXPECT_FALSE(run.shortHelpFirst) << first;
+    EXPECT_EQ(run.exclusionArguments, (std::vector<int>{1, 3})) << first;
   }
-  Invocation list = decide({"/LIST", "/WHATIF"});
-  EXPECT_FALSE(list.whatIf);
-  EXPECT_FALSE(list.shortHelpFirst);
-  // Anything else second, or /WHATIF anywhere else, is as it always was.
-  EXPECT_FALSE(decide({"/A", "/WHATIF2"}).whatIf);
-  EXPECT_TRUE(decide({"/A", "/WHATIF2"}).shortHelpFirst);
-  EXPECT_FALSE(decide({"/A", "x", "/WHATIF"}).whatIf);
+  // A plain word still only adds the short help, and "/?" anywhere wins.
+  Invocation words = decide({"John", "Smith", "/X:j*"});
+  EXPECT_TRUE(words.shortHelpFirst);
+  EXPECT_EQ(words.userName, "John");
+  EXPECT_EQ(decide({"/A", "/EXCLUDE:a", "/?"}).action, Action::FullHelp);
   EXPECT_EQ(decide({"/WHATIF"}).userName, "/WHATIF");
+}
+
+TEST(Switches, UnknownOptionRefusesADeletingRun) {
+  for (const char* extra : {"/X:", "/EXCLUDE:a", "/x", "-WhatIf", "-X:a", "/WHATIF2", "-"}) {
+    Invocation run = decide({"/D:0", "more", extra});
+    EXPECT_EQ(run.action, Action::InvalidEntry) << extra;
+    EXPECT_FALSE(run.shortHelpFirst) << extra;
+  }
+}
+
+TEST(Switches, ListAndRefusedFirstArgumentsReadOnlyTheSecond) {
+  for (const char* quiet : {"/WHATIF", "/x:", "/X:jdoe"}) {
+    Invocation list = decide({"/LIST", quiet});
+    EXPECT_FALSE(list.shortHelpFirst) << quiet;
+    EXPECT_FALSE(list.whatIf);
+    EXPECT_TRUE(list.exclusionArguments.empty());
+  }
+  EXPECT_TRUE(decide({"/LIST", "/EXCLUDE:a"}).shortHelpFirst);
+  EXPECT_EQ(decide({"/LIST", "/EXCLUDE:a"}).action, Action::Scan);
   EXPECT_TRUE(decide({"/D:x", "/WHATIF"}).shortHelpFirst);
   EXPECT_EQ(decide({"/D:x", "/WHATIF"}).action, Action::InvalidEntry);
+  EXPECT_TRUE(decide({"/?", "/X:a"}).shortHelpFirst);
 }
 
 }  // namespace
