@@ -1,14 +1,23 @@
 #include "preview_report.h"
 
-#include <cstdio>
-
 const char whatIfNotice[] = "(what-if: nothing is deleted)\n";
 
+namespace {
+
+// `value` in `width` digits, with leading zeros. The C runtime's formatted
+// printing is not used: it alone would add tens of KB to the program.
+std::string digits(int value, int width) {
+  std::string text(static_cast<size_t>(width), '0');
+  for (int i = width - 1; i >= 0 && value > 0; --i, value /= 10)
+    text[static_cast<size_t>(i)] = static_cast<char>('0' + value % 10);
+  return text;
+}
+
+}  // namespace
+
 std::string lastUsedLine(const UtcMinute& when, AgeSource source) {
-  char text[40];
-  snprintf(text, sizeof(text), "%04d-%02d-%02d %02d:%02d", when.year, when.month, when.day,
-           when.hour, when.minute);
-  return std::string("  Last used: ") + text + " UTC " +
+  return "  Last used: " + digits(when.year, 4) + "-" + digits(when.month, 2) + "-" +
+         digits(when.day, 2) + " " + digits(when.hour, 2) + ":" + digits(when.minute, 2) + " UTC " +
          (source == AgeSource::ProfileService ? "(profile service)\n" : "(hive written)\n");
 }
 
