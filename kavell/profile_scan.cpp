@@ -353,6 +353,10 @@ void previewRemoval(ScanMode mode, const ProfileEntry& profile, const LastUse& u
   TreeSize size = refused.empty() ? measureFolderTree(profile.profilePath) : TreeSize();
   say(sizeLine(size.bytes, size.files));
   say(refused);
+  // As after a removal, its entry no longer keeps another profile's folder;
+  // the list is read first, so that a later read does not bring it back.
+  if (!kept->read)
+    readKeptFolders(kept, lead);
   kept->profiles.erase(profile.sid);
 }
 
