@@ -43,20 +43,23 @@ std::string closeStream(MemoryStream& stream) {
   return text;
 }
 
-const std::string knownLetters = "FRYICUNVWTGMPLDASZKXBEH?";
+const std::string knownLetters = "FRYICU8NVWTGMPLDASZKXBEH?";
 
 char upper(char c) {
   return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 // The scan as the rules state it, for the settings it can get wrong: the
-// error it ends with (empty for none) and replace, invert and escapes.
+// error it ends with (empty for none) and replace, invert, escapes, unicode
+// and utf8.
 struct Expected {
   std::string error;
   size_t positional = 0;
   bool replace = false;
   bool invert = false;
   bool escapes = true;
+  bool unicode = false;
+  bool utf8 = false;
   int helps = 0;
 };
 
@@ -76,10 +79,16 @@ Expected expectedScan(const std::vector<std::string>& args) {
         expected.error = "Cannot use inverted match (-n) while doing replacement (-r).";
         return expected;
       }
+      if ((letter == '8' && expected.unicode) || (letter == 'U' && expected.utf8)) {
+        expected.error = "Options -8 and -u cannot be combined.";
+        return expected;
+      }
       expected.helps += letter == 'H' || letter == '?';
       expected.replace = letter == 'R' ? true : letter == 'F' ? false : expected.replace;
       expected.invert = expected.invert || letter == 'N';
       expected.escapes = expected.escapes && letter != 'V';
+      expected.unicode = expected.unicode || letter == 'U';
+      expected.utf8 = expected.utf8 || letter == '8';
     }
   }
   expected.positional = next;
@@ -119,6 +128,7 @@ void checkScan(const std::vector<std::string>& args, const Outcome& outcome,
   require(!outcome.endProcess && err.empty());
   require(options.replace == expected.replace && options.invert == expected.invert);
   require(options.escapes == expected.escapes && !(options.replace && options.invert));
+  require(options.unicode == expected.unicode && options.utf8 == expected.utf8);
   size_t next = expected.positional;
   require(commandLine.searchArgument == args[next]);
   if (options.replace)
@@ -138,6 +148,25 @@ std::string widened(const std::string& text) {
   return wide;
 }
 
+// Each argument byte stands for the typed character of its value (U+0000 to
+// U+00FF); under -8 that is one byte below 0x80 and two from it.
+std::wstring typedForm(const std::string& text) {
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  return std::wstring(bytes, bytes + text.size());
+}
+
+std::string unexpanded(const std::string& text, const RunOptions& options) {
+  std::string bytes;
+  for (unsigned char c : text) {
+    if (options.utf8 && c >= 0x80)
+      bytes +=
+          std::string{static_cast<char>(0xC0 | (c >> 6)), static_cast<char>(0x80 | (c & 0x3F))};
+    else
+      bytes += static_cast<char>(c);
+  }
+  return options.unicode ? widened(bytes) : bytes;
+}
+
 const char lineBreakError[] =
     "Error: \\r or \\n found in middle of search string.  Trawlex cannot find strings\n"
     "that span multiple lines, even in binary mode.\n";
@@ -149,7 +178,13 @@ void checkPreparation(const CommandLine& commandLine, const RunOptions& before) 
   MemoryStream out, err;
   openStream(out);
   openStream(err);
-  Outcome outcome = prepareStrings(commandLine, options, search, replacement, out.file, err.file);
+  bool typed = before.unicode || before.utf8;
+  std::wstring invalidEscape;
+  Outcome outcome =
+      typed ? prepareTypedStrings(typedForm(commandLine.searchArgument),
+                                  typedForm(commandLine.replaceArgument), options, search,
+                                  replacement, invalidEscape, out.file, err.file)
+            : prepareStrings(commandLine, options, search, replacement, out.file, err.file);
   std::string printed = closeStream(out);
   std::string errors = closeStream(err);
   bool escaped = hasEscapeCharacter(commandLine.searchArgument) ||
@@ -160,7 +195,11 @@ void checkPreparation(const CommandLine& commandLine, const RunOptions& before) 
                           : ""));
   if (outcome.endProcess) {
     require(outcome.exitCode == 2 || outcome.exitCode == 3);
-    if (outcome.exitCode == 2) {
+    if (outcome.exitCode == 2 && typed) {
+      // The caller names the typed escape; one unit after its introducer.
+      require(escaped && before.escapes && errors.empty() && invalidEscape.size() == 2);
+      require(invalidEscape[0] == L'\\' || invalidEscape[0] == L'^');
+    } else if (outcome.exitCode == 2) {
       require(escaped && before.escapes);
       require(errors.compare(0, 26, "Invalid escape character (") == 0);
       require(errors.size() >= 30 && errors.compare(errors.size() - 2, 2, ")\n") == 0);
@@ -174,8 +213,8 @@ void checkPreparation(const CommandLine& commandLine, const RunOptions& before) 
   if (!escaped || !before.escapes) {
     std::string typedSearch = commandLine.searchArgument;
     std::string typedReplacement = commandLine.replaceArgument;
-    require(search == (before.unicode ? widened(typedSearch) : typedSearch));
-    require(replacement == (before.unicode ? widened(typedReplacement) : typedReplacement));
+    require(search == unexpanded(typedSearch, before));
+    require(replacement == unexpanded(typedReplacement, before));
   } else if (before.unicode) {
     // Every escape gives one byte, and the widening doubles each.
     require(search.size() % 2 == 0 && replacement.size() % 2 == 0);

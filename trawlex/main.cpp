@@ -68,9 +68,9 @@ std::string inexactStringMessage(const char* role, const std::string& shownArgum
          "\" holds a character that the ANSI code page does not have.";
 }
 
-// The search and replacement strings are matched as ANSI bytes. A character
-// with no exact ANSI form would become a look-alike or "?", and the run
-// would find or write something other than what was typed.
+// Without -8 and -u the search and replacement strings are matched as ANSI
+// bytes. A character with no exact ANSI form would become a look-alike or
+// "?", and the run would find or write something other than what was typed.
 Outcome refuseInexactStrings(const std::vector<std::wstring>& wideArgs,
                              const CommandLine& commandLine, const RunOptions& options) {
   size_t search = commandLine.searchIndex;
@@ -84,13 +84,39 @@ Outcome refuseInexactStrings(const std::vector<std::wstring>& wideArgs,
   return goOn();
 }
 
+Outcome prepareAnsiStrings(const std::vector<std::wstring>& wideArgs,
+                           const CommandLine& commandLine, RunOptions& options,
+                           std::string& searchText, std::string& replaceText) {
+  Outcome outcome = refuseInexactStrings(wideArgs, commandLine, options);
+  if (outcome.endProcess)
+    return outcome;
+  return prepareStrings(commandLine, options, searchText, replaceText, stdout, stderr);
+}
+
+// Under -8 and -u the strings are encoded from the characters typed. An
+// invalid escape names its typed character as every printed string is shown.
+Outcome prepareStringsAsTyped(const std::vector<std::wstring>& wideArgs,
+                              const CommandLine& commandLine, RunOptions& options,
+                              std::string& searchText, std::string& replaceText) {
+  size_t search = commandLine.searchIndex;
+  const std::wstring& replacement = wideArgs[options.replace ? search + 1 : search];
+  std::wstring invalidEscape;
+  Outcome outcome = prepareTypedStrings(wideArgs[search], replacement, options, searchText,
+                                        replaceText, invalidEscape, stdout, stderr);
+  if (!invalidEscape.empty()) {
+    return failWith(stdout, stderr, "Invalid escape character (" + shownForm(invalidEscape) + ")",
+                    2);
+  }
+  return outcome;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   setOutputBuffering();
   // A program started with an empty command line may get argc 0. The
-  // arguments are read and printed in their ANSI form; the wildcards are
-  // matched as typed.
+  // arguments are read and printed in their ANSI form; the wildcards, and the
+  // strings under -8 and -u, are used as typed.
   std::vector<std::wstring> wideArgs;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
@@ -100,11 +126,10 @@ int wmain(int argc, wchar_t** argv) {
   CommandLine commandLine;
   std::string searchText, replaceText;
   Outcome outcome = scanCommandLine(args, runOptions, commandLine, stdout, stderr);
-  if (!outcome.endProcess) {
-    outcome = refuseInexactStrings(wideArgs, commandLine, runOptions);
-  }
-  if (!outcome.endProcess) {
-    outcome = prepareStrings(commandLine, runOptions, searchText, replaceText, stdout, stderr);
+  if (!outcome.endProcess && (runOptions.utf8 || runOptions.unicode)) {
+    outcome = prepareStringsAsTyped(wideArgs, commandLine, runOptions, searchText, replaceText);
+  } else if (!outcome.endProcess) {
+    outcome = prepareAnsiStrings(wideArgs, commandLine, runOptions, searchText, replaceText);
   }
   if (outcome.endProcess) {
     fflush(stdout);

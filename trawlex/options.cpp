@@ -10,24 +10,29 @@ using Flag = bool RunOptions::*;
 // replaces the default print set; the help letters print the help.
 enum LetterKind { setting, printLetter, helpLetter };
 
+const char invertWithReplace[] = "Cannot use inverted match (-n) while doing replacement (-r).";
+const char utf8WithUnicode[] = "Options -8 and -u cannot be combined.";
+
 // One option letter: the fields it sets to `value`, and the field whose being
-// set makes it the inverted-match conflict.
+// set makes it a conflict, with the conflict's message.
 struct LetterEffect {
   char letter;
   LetterKind kind;
   bool value;
   Flag fields[3];
   Flag conflictsWith = nullptr;
+  const char* conflict = nullptr;
 };
 
 const LetterEffect letterEffects[] = {
     {'F', setting, false, {&RunOptions::replace}},
-    {'R', setting, true, {&RunOptions::replace}, &RunOptions::invert},
+    {'R', setting, true, {&RunOptions::replace}, &RunOptions::invert, invertWithReplace},
     {'Y', setting, false, {&RunOptions::ignoreCase}},
     {'I', setting, true, {&RunOptions::ignoreCase}},
     {'C', setting, true, {&RunOptions::ignoreCase, &RunOptions::preserveCase}},
-    {'U', setting, true, {&RunOptions::unicode}},
-    {'N', setting, true, {&RunOptions::invert}, &RunOptions::replace},
+    {'U', setting, true, {&RunOptions::unicode}, &RunOptions::utf8, utf8WithUnicode},
+    {'8', setting, true, {&RunOptions::utf8}, &RunOptions::unicode, utf8WithUnicode},
+    {'N', setting, true, {&RunOptions::invert}, &RunOptions::replace, invertWithReplace},
     {'V', setting, false, {&RunOptions::escapes}},
     {'W', setting, true, {&RunOptions::wholeLine}},
     {'T', printLetter, true, {&RunOptions::printTotal}},
@@ -60,7 +65,8 @@ const char* const helpLines[] = {
     "  -y : Case sensitive search and replace (DEFAULT)",
     "  -i : Case insensitive search and replace",
     "  -c : Case insensitive, replacement same case (lower/UPPER/Mixed) as original",
-    "  -u : Unicode mode: search and replace are converted from ANSI to Unicode",
+    "  -u : Unicode mode: search and replace are used as typed, as UTF-16",
+    "  -8 : UTF-8 mode: search and replace are used as typed, as UTF-8",
     "  -n : Match if string is NOT found (cannot be used with -r)",
     "  -v : Verbatim mode: ignore escape sequences in input strings",
     "         (Example escapes that can be used: ^M \\r \\015 \\x0D)",
@@ -151,9 +157,8 @@ Outcome applyOptionLetters(const std::string& letters, RunOptions& options, FILE
     const LetterEffect* effect = findLetter(letters[i]);
     if (!effect)
       return failWith(out, err, "Unknown argument: " + letters.substr(i), 1);
-    if (effect->conflictsWith && options.*(effect->conflictsWith)) {
-      return failWith(out, err, "Cannot use inverted match (-n) while doing replacement (-r).", 1);
-    }
+    if (effect->conflictsWith && options.*(effect->conflictsWith))
+      return failWith(out, err, effect->conflict, 1);
     if (effect->kind == helpLetter)
       printHelp(out);
     applyEffect(*effect, options);

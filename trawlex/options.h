@@ -15,6 +15,7 @@ struct RunOptions {
   bool ignoreCase = false;
   bool preserveCase = false;
   bool unicode = false;
+  bool utf8 = false;
   bool invert = false;
   bool escapes = true;
   bool wholeLine = false;
@@ -66,15 +67,15 @@ Outcome failWith(FILE* out, FILE* err, const std::string& message, int exitCode)
 /// `printDefaults`; otherwise does nothing.
 void clearPrintDefaults(RunOptions& options);
 
-/// Writes the 33 lines of the help text to `out`. Never ends the process.
+/// Writes the 34 lines of the help text to `out`. Never ends the process.
 void printHelp(FILE* out);
 
 /// Applies the characters of one option argument (the text after its "-" or
 /// "/"), left to right and ignoring case, to `options`; "h" and "?" print the
 /// help to `out` where they stand. Returns goOn(), or, after writing the
 /// message to `err`, exit code 1 for an unknown letter (the rest of `letters`
-/// from it is named) or for "n" together with "r". Letters before the bad one
-/// keep their effect.
+/// from it is named), for "n" together with "r" or for "8" together with "u".
+/// Letters before the bad one keep their effect.
 Outcome applyOptionLetters(const std::string& letters, RunOptions& options, FILE* out, FILE* err);
 
 /// Scans the arguments after the program name: the option arguments into

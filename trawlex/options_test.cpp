@@ -17,6 +17,7 @@ std::string setFields(const RunOptions& o) {
       {o.ignoreCase, "ignoreCase"},
       {o.preserveCase, "preserveCase"},
       {o.unicode, "unicode"},
+      {o.utf8, "utf8"},
       {o.invert, "invert"},
       {o.escapes, "escapes"},
       {o.wholeLine, "wholeLine"},
@@ -116,6 +117,7 @@ TEST_F(OptionsTest, EachLetterAloneSetsExactlyItsFields) {
        "ignoreCase preserveCase escapes printTotal printGroups printMatches printDefaults "
        "showProgress"},
       {"-u", "unicode escapes printTotal printGroups printMatches printDefaults showProgress"},
+      {"-8", "utf8 escapes printTotal printGroups printMatches printDefaults showProgress"},
       {"-n", "invert escapes printTotal printGroups printMatches printDefaults showProgress"},
       {"-v", "printTotal printGroups printMatches printDefaults showProgress"},
       {"-w", "escapes wholeLine printTotal printGroups printMatches printDefaults showProgress"},
@@ -200,6 +202,19 @@ TEST_F(OptionsTest, InvertedMatchConflictsWithReplaceInEitherOrder) {
   EXPECT_EQ(errText(), message + message + message + message);
 }
 
+TEST_F(OptionsTest, Utf8ConflictsWithUnicodeInEitherOrderAndGroup) {
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"-8u", "a"}, {"/U8", "a"}, {"-u", "-i8", "a"}, {"-8", "/u", "a"}}) {
+    RunOptions fresh;
+    CommandLine line;
+    Outcome outcome = scanCommandLine(args, fresh, line, out, err);
+    EXPECT_TRUE(outcome.endProcess) << args[0];
+    EXPECT_EQ(outcome.exitCode, 1) << args[0];
+  }
+  std::string message = "Options -8 and -u cannot be combined.\n";
+  EXPECT_EQ(errText(), message + message + message + message);
+}
+
 TEST_F(OptionsTest, InvertAfterReplaceWasTurnedOffIsAccepted) {
   EXPECT_EQ(fieldsAfter({"-r", "-f", "-n", "foo"}),
             "invert escapes printTotal printGroups printMatches printDefaults showProgress");
@@ -264,19 +279,21 @@ TEST_F(OptionsTest, HelpBeforeUnknownLetterStaysPrinted) {
   EXPECT_EQ(errText(), "Unknown argument: q\n");
 }
 
-TEST_F(OptionsTest, HelpHasThirtyThreeLinesAndOwnNotice) {
+TEST_F(OptionsTest, HelpHasThirtyFourLinesAndOwnNotice) {
   std::string help = helpText();
   std::vector<std::string> lines;
   for (size_t start = 0, end; (end = help.find('\n', start)) != std::string::npos;
        start = end + 1) {
     lines.push_back(help.substr(start, end - start));
   }
-  ASSERT_EQ(lines.size(), 33u);
+  ASSERT_EQ(lines.size(), 34u);
   EXPECT_EQ(help.back(), '\n');
   EXPECT_EQ(lines[1].rfind("Version 1.1", 0), 0u);
   EXPECT_GT(lines[1].size(), std::string("Version 1.1").size());
-  EXPECT_EQ(lines[12], "         (Example escapes that can be used: ^M \\r \\015 \\x0D)");
-  for (size_t empty : {2, 14, 23})
+  EXPECT_EQ(lines[9], "  -u : Unicode mode: search and replace are used as typed, as UTF-16");
+  EXPECT_EQ(lines[10], "  -8 : UTF-8 mode: search and replace are used as typed, as UTF-8");
+  EXPECT_EQ(lines[13], "         (Example escapes that can be used: ^M \\r \\015 \\x0D)");
+  for (size_t empty : {2, 15, 24})
     EXPECT_EQ(lines[empty], "") << empty;
 }
 

@@ -21,9 +21,27 @@ std::string expanded(const std::string& typed) {
   return text;
 }
 
-std::string widened(std::string text) {
-  widenToUnicode(text);
-  return text;
+// `typed` encoded by encodeTyped, or "<error>" followed by the invalid escape
+// in UTF-8.
+std::string encoded(const std::wstring& typed, bool utf16, bool escapes = true) {
+  std::string bytes;
+  std::wstring invalid;
+  if (!encodeTyped(typed, utf16, escapes, bytes, invalid)) {
+    std::string shown;
+    std::wstring none;
+    encodeTyped(invalid, false, false, shown, none);
+    return "<error>" + shown;
+  }
+  EXPECT_EQ(invalid, L"");
+  return bytes;
+}
+
+// `text`, each byte a character of the same value, typed in UTF-16 mode.
+std::string widened(const std::string& text) {
+  std::wstring typed;
+  for (char c : text)
+    typed += static_cast<wchar_t>(static_cast<unsigned char>(c));
+  return encoded(typed, true, false);
 }
 
 TEST(ExpandEscapes, TextWithoutEscapesIsCopied) {
@@ -216,7 +234,7 @@ TEST(ExpandEscapes, NulBytesAreOrdinaryContent) {
   EXPECT_EQ(expanded("^\0"s), "<error>Invalid escape character (^\0)"s);
 }
 
-TEST(WidenToUnicode, EachByteGetsAZeroByteAfterIt) {
+TEST(EncodeTyped, LatinOneUnitsGetAZeroByteAfterThemInUtf16) {
   EXPECT_EQ(widened(""), "");
   EXPECT_EQ(widened("ab"), "a\0b\0"s);
   EXPECT_EQ(widened("\xE9\x80"), "\xE9\0\x80\0"s);
@@ -244,6 +262,30 @@ TEST(HasLineBreakInMiddle, WidenedTextRefusesAnyLineFeed) {
   EXPECT_TRUE(hasLineBreakInMiddle(widened("x\r\n")));
   EXPECT_FALSE(hasLineBreakInMiddle(widened("x\r")));
   EXPECT_TRUE(hasLineBreakInMiddle(widened("\rx")));
+}
+
+TEST(EncodeTyped, Utf8GivesCharactersTheirBytesAndUtf16KeepsEachUnit) {
+  EXPECT_EQ(encoded(L"M\u00FCller \u0416\u20AC\u4E2D", false),
+            "M\xC3\xBCller \xD0\x96\xE2\x82\xAC\xE4\xB8\xAD");
+  EXPECT_EQ(encoded({L'a', 0xD83D, 0xDE00, 0xDE00}, false), "a\xF0\x9F\x98\x80\xED\xB8\x80");
+  EXPECT_EQ(encoded({0x20AC, 0xD83D, 0xDE00}, true), "\xAC\x20\x3D\xD8\x00\xDE"s);
+}
+
+TEST(EncodeTyped, EachEscapeNamesOneByteOrOneUnitOfItsValue) {
+  EXPECT_EQ(encoded(L"\\xC3\\xBC", false), encoded(L"\u00FC", false));
+  EXPECT_EQ(encoded(L"M\\xFCller^M\\x 41\\3777", false), "M\xFCller\rA\xFF");
+  EXPECT_EQ(encoded(L"\\x80^M\u20AC", true), "\x80\0\r\0\xAC\x20"s);
+  EXPECT_EQ(encoded(L"a\\q^1", false, false), "a\\q^1");
+}
+
+TEST(EncodeTyped, InvalidEscapeNamesTheWholeTypedCharacterNeverItsLowByte) {
+  // U+0131 ends in 0x31 ("1"), U+0174 in 0x74 ("t"), U+0141 in 0x41 ("A").
+  EXPECT_EQ(encoded(L"\\x4\u0131", false), "\x04\xC4\xB1");
+  EXPECT_EQ(encoded(L"ok\\\u0174", false), "<error>\\\xC5\xB4");
+  EXPECT_EQ(encoded({L'^', 0xD83D, 0xDE00}, true), "<error>^\xF0\x9F\x98\x80");
+  EXPECT_EQ(encoded(L"^\u0141", true), "<error>^\xC5\x81");
+  EXPECT_EQ(encoded(L"\\t\\q\\z", true), "<error>\\q");
+  EXPECT_EQ(encoded(L"ab\\", false), "<error>\\\0"s);
 }
 
 class PrepareStrings : public ::testing::Test {
@@ -276,10 +318,16 @@ class PrepareStrings : public ::testing::Test {
     return prepareStrings(commandLine, options, searchText, replaceText, out, err);
   }
 
+  Outcome prepareTyped(const std::wstring& search, const std::wstring& replacement) {
+    return prepareTypedStrings(search, replacement, options, searchText, replaceText, invalidEscape,
+                               out, err);
+  }
+
   FILE* out = nullptr;
   FILE* err = nullptr;
   RunOptions options;
   std::string searchText, replaceText;
+  std::wstring invalidEscape;
 };
 
 const char verbatimNotice[] =
@@ -335,7 +383,7 @@ TEST_F(PrepareStrings, VerbatimModeLeavesAForcedBinaryOn) {
 
 TEST_F(PrepareStrings, UnicodeWidensAfterExpansion) {
   options.unicode = true;
-  EXPECT_FALSE(prepare("\\x0D", "ab").endProcess);
+  EXPECT_FALSE(prepareTyped(L"\\x0D", L"ab").endProcess);
   EXPECT_EQ(searchText, "\x0D\0"s);
   EXPECT_EQ(replaceText, "a\0b\0"s);
   EXPECT_TRUE(options.binary);
@@ -343,7 +391,7 @@ TEST_F(PrepareStrings, UnicodeWidensAfterExpansion) {
 
 TEST_F(PrepareStrings, UnicodeAloneDoesNotSetBinary) {
   options.unicode = true;
-  EXPECT_FALSE(prepare("ab", "ab").endProcess);
+  EXPECT_FALSE(prepareTyped(L"ab", L"ab").endProcess);
   EXPECT_EQ(searchText, "a\0b\0"s);
   EXPECT_FALSE(options.binary);
 }
@@ -390,7 +438,33 @@ TEST_F(PrepareStrings, LineBreakAtTheEndOfSearchIsAccepted) {
 
 TEST_F(PrepareStrings, UnicodeLineFeedAtTheEndIsRefused) {
   options.unicode = true;
-  EXPECT_EQ(prepare("x\\n", "x\\n").exitCode, 3);
+  EXPECT_EQ(prepareTyped(L"x\\n", L"x\\n").exitCode, 3);
+}
+
+TEST_F(PrepareStrings, Utf8EncodesBothAndOnlyAnEscapeSetsBinary) {
+  options.utf8 = true;
+  EXPECT_FALSE(prepareTyped(L"M\u00FCller", L"\u041C").endProcess);
+  EXPECT_EQ(searchText + replaceText, "M\xC3\xBCller\xD0\x9C");
+  EXPECT_FALSE(options.binary);
+  EXPECT_FALSE(prepareTyped(L"\u00FC", L"\\xFC").endProcess);
+  EXPECT_EQ(searchText + replaceText, "\xC3\xBC\xFC");
+  EXPECT_TRUE(options.binary);
+}
+
+TEST_F(PrepareStrings, TypedInvalidEscapeIsReturnedNotWritten) {
+  options.utf8 = true;
+  EXPECT_EQ(prepareTyped(L"ok", L"\\\u00FC").exitCode, 2);
+  EXPECT_EQ(invalidEscape, L"\\\u00FC");
+  EXPECT_EQ(contents(err), "");
+}
+
+TEST_F(PrepareStrings, TypedVerbatimModeKeepsIntroducersAndSaysSo) {
+  options.utf8 = true;
+  options.escapes = false;
+  EXPECT_FALSE(prepareTyped(L"\\\u00FC", L"^1").endProcess);
+  EXPECT_EQ(searchText + replaceText, "\\\xC3\xBC^1");
+  EXPECT_EQ(contents(out), verbatimNotice);
+  EXPECT_EQ(prepareTyped(L"a\nb", L"a").exitCode, 3);
 }
 
 TEST_F(PrepareStrings, ReplacementIsNotCheckedForLineBreaks) {

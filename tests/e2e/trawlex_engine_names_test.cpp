@@ -1,14 +1,17 @@
 // Trawlex reaches files by their real names: a name with a character that
 // the ANSI code page would turn into a separator or a wildcard, a name
 // outside the code page, a file past 260 characters; it takes typed
-// wildcards as typed and refuses search or replacement strings that have no
-// exact ANSI form; and it never rewrites a file through a link.
+// wildcards as typed and, without -8 and -u, refuses search or replacement
+// strings that have no exact ANSI form, which -8 takes as UTF-8 and -u as
+// UTF-16; and it never rewrites a file through a link.
 #include <gtest/gtest.h>
 #include <windows.h>
 
 #include "trawlex_e2e_util.h"
 
 namespace {
+
+using namespace std::string_literals;
 
 TrawlexOutcome runOnFilesUtf8(const FileTree& files, const std::vector<std::string>& args) {
   std::string folder = makeTempFolder("trawlex");
@@ -87,7 +90,7 @@ TEST(TrawlexNames, StringWithoutAnExactAnsiFormIsRefusedBeforeAnyFile) {
       // The look-alike of U+FF3C would be a backslash, an escape.
       {{u8"\uFF3C", "*.txt"}, "Search string argument \"?\""},
       // ó is in the code page, Ł and ź are not.
-      {{"-u", "-r", u8"Łódź", "x", "*.txt"},
+      {{"-r", u8"Łódź", "x", "*.txt"},
        "Search string argument \"?\xF3"
        "d?\""},
       {{"-r", "gizmo", u8"Отчёт", "*.txt"}, "Replacement string argument \"?????\""},
@@ -104,6 +107,72 @@ TEST(TrawlexNames, StringWithoutAnExactAnsiFormIsRefusedBeforeAnyFile) {
   TrawlexOutcome accepted = runOnFilesUtf8(files, {"-r", "-t", "-z", "gizmo", u8"café", "*.txt"});
   EXPECT_EQ(accepted.run.err, "");
   EXPECT_EQ(accepted.after, (FileTree{{"a.txt", "caf\xE9\n"}}));
+}
+
+TEST(TrawlexNames, Utf8ModeMatchesTheUtf8BytesAndPlainModeTheAnsiOnes) {
+  FileTree files = {{"a.txt", "Herr M\xFCller\n"}, {"u.txt", "Herr M\xC3\xBCller\n"}};
+  TrawlexOutcome utf8 =
+      runOnFilesUtf8(files, {"-8", "-r", "-x", "-z", u8"Müller", "Mueller", "*.txt"});
+  EXPECT_EQ(utf8.run.out,
+            crlf("Herr Mueller.\n"
+                 ">> Within .\\u.txt: 1 replacement(s)\n"
+                 "\n"
+                 ">> Within *.txt: 1 replacement(s) in 2 file(s)\n"
+                 "\n"
+                 ">> Total: 1 instance(s) of \"M\xFCller\" replaced with \"Mueller\".\n"));
+  EXPECT_EQ(utf8.after, (FileTree{{"a.txt", "Herr M\xFCller\n"}, {"u.txt", "Herr Mueller\n"}}));
+  // A matched line prints its bytes; an escape names one byte, and dumps.
+  TrawlexOutcome shown = runOnFilesUtf8(files, {"-8", "-m", "-z", u8"Müller", "u.txt"});
+  EXPECT_EQ(shown.run.out, crlf("Herr M\xC3\xBCller.\n"));
+  TrawlexOutcome escaped = runOnFilesUtf8(files, {"-8", "-t", "-z", "M\\xC3\\xBCller", "*.txt"});
+  EXPECT_EQ(escaped.run.out, crlf(">> Total: 1 instance(s) of \"M\\xC3\\xBCller\" found.\n"));
+  TrawlexOutcome plain = runOnFilesUtf8(files, {"-g", "-x", "-z", u8"Müller", "*.txt"});
+  EXPECT_EQ(plain.run.out, crlf(">> Within .\\a.txt: 1 match(es)\n"
+                                ">> Within *.txt: 1 match(es) in 2 file(s)\n"));
+}
+
+TEST(TrawlexNames, Utf8ModeFindsAndReplacesTextOutsideTheCodePage) {
+  TrawlexOutcome cyrillic = runOnFilesUtf8({{"r.txt", u8"Отчёт; 報告書\n"}},
+                                           {"-8", "-r", "-t", "-z", u8"Отчёт", u8"Звіт", "r.txt"});
+  EXPECT_EQ(cyrillic.run.out,
+            crlf(">> Total: 1 instance(s) of \"?????\" replaced with \"????\".\n"));
+  EXPECT_EQ(cyrillic.after, (FileTree{{"r.txt", u8"Звіт; 報告書\n"}}));
+  TrawlexOutcome cjk = runOnFilesUtf8({{"r.txt", u8"Отчёт; 報告書\n"}},
+                                      {"-8", "-r", "-t", "-z", u8"報告書", u8"レポート", "r.txt"});
+  EXPECT_EQ(cjk.run.out, crlf(">> Total: 1 instance(s) of \"???\" replaced with \"????\".\n"));
+  EXPECT_EQ(cjk.after, (FileTree{{"r.txt", u8"Отчёт; レポート\n"}}));
+  // An invalid escape names the whole typed character as it is shown.
+  TrawlexOutcome invalid = runOnFilesUtf8({}, {"-8", u8"\\ü^Ж"});
+  EXPECT_EQ(invalid.run.err, "Invalid escape character (\\\xFC)\r\n");
+  EXPECT_EQ(invalid.run.exitCode, 2u);
+}
+
+TEST(TrawlexNames, Utf8ModeFoldsAndKeepsTheCaseOfAsciiLettersOnly) {
+  FileTree files = {{"s.txt", u8"STRAßE straße Straße MÜLLER\n"}};
+  TrawlexOutcome kept =
+      runOnFilesUtf8(files, {"-8", "-c", "-r", "-t", "-z", u8"straße", "Road", "s.txt"});
+  EXPECT_EQ(kept.after, (FileTree{{"s.txt", u8"ROAD road Road MÜLLER\n"}}));
+  TrawlexOutcome folded = runOnFilesUtf8(files, {"-8", "-i", "-t", "-z", u8"müller", "s.txt"});
+  EXPECT_EQ(folded.run.out, crlf(">> Total: 0 instance(s) of \"m\xFCller\" found.\n"));
+}
+
+TEST(TrawlexNames, UnicodeModeWidensTheCharactersTyped) {
+  std::string price = "5\0 \0\xAC\x20 \0\x16\x04\r\0\n\0"s;
+  TrawlexOutcome euro =
+      runOnFilesUtf8({{"p.txt", price}}, {"-u", "-r", "-t", "-z", u8"€", u8"Ж", "p.txt"});
+  EXPECT_EQ(euro.run.out, crlf(">> Total: 1 instance(s) of \"\x80\" replaced with \"?\".\n"));
+  EXPECT_EQ(euro.after, (FileTree{{"p.txt", "5\0 \0\x16\x04 \0\x16\x04\r\0\n\0"s}}));
+}
+
+TEST(TrawlexNames, Utf8WithUnicodeIsRefusedBeforeAnyFile) {
+  FileTree files = {{"a.txt", "gizmo\n"}};
+  for (const char* options : {"-8u", "-u8"}) {
+    TrawlexOutcome result = runOnFilesUtf8(files, {options, "-r", "gizmo", "x", "*.txt"});
+    EXPECT_EQ(result.run.out, "");
+    EXPECT_EQ(result.run.err, "Options -8 and -u cannot be combined.\r\n");
+    EXPECT_EQ(result.run.exitCode, 1u);
+    EXPECT_EQ(result.after, files);
+  }
 }
 
 class TrawlexLinks : public ::testing::Test {
