@@ -4,15 +4,17 @@
 
 namespace {
 
-FileName entryOf(const FileName& folder, const ListingEntry& entry) {
-  return FileName{folder.real + entry.name, folder.shown + entry.shownName};
+ListedFile entryOf(const FileName& folder, const ListingEntry& entry) {
+  return ListedFile{FileName{folder.real + entry.name, folder.shown + entry.shownName}, entry.name,
+                    entry.identity};
 }
 
 }  // namespace
 
-std::vector<FileName> filesOfListing(const FileName& folder,
-                                     const std::vector<ListingEntry>& listing, uint32_t processId) {
-  std::vector<FileName> files;
+std::vector<ListedFile> filesOfListing(const FileName& folder,
+                                       const std::vector<ListingEntry>& listing,
+                                       uint32_t processId) {
+  std::vector<ListedFile> files;
   std::unordered_set<std::wstring> taken;
   for (const ListingEntry& entry : listing) {
     // A temporary file of this run may show up while it exists; it is no
@@ -26,14 +28,14 @@ std::vector<FileName> filesOfListing(const FileName& folder,
   return files;
 }
 
-std::vector<FileName> subfoldersOfListing(const FileName& folder,
-                                          const std::vector<ListingEntry>& listing) {
-  std::vector<FileName> subfolders;
+std::vector<ListedFile> subfoldersOfListing(const FileName& folder,
+                                            const std::vector<ListingEntry>& listing) {
+  std::vector<ListedFile> subfolders;
   for (const ListingEntry& entry : listing) {
     if (entry.isFolder && !entry.isReparsePoint && entry.name[0] != L'.') {
-      FileName subfolder = entryOf(folder, entry);
-      subfolder.real += L'\\';
-      subfolder.shown += '\\';
+      ListedFile subfolder = entryOf(folder, entry);
+      subfolder.path.real += L'\\';
+      subfolder.path.shown += '\\';
       subfolders.push_back(subfolder);
     }
   }

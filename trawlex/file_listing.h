@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "entry_check.h"
 #include "path_rules.h"
 
 /// One entry of a folder listing, as the platform gave it.
@@ -19,21 +20,32 @@ struct ListingEntry {
   /// A reparse point of any kind: a link, a junction, a mount point or a
   /// placeholder of synced cloud storage.
   bool isReparsePoint = false;
+  /// What the listing told of the entry, for the check of what an open gives.
+  EntryIdentity identity;
+};
+
+/// An entry of a listing taken for the walk: its path in both forms, its
+/// name in its folder and what the listing told of it.
+struct ListedFile {
+  FileName path;
+  std::wstring name;
+  EntryIdentity listed;
 };
 
 /// The files of `listing` (entries of `folder`), named in `folder`, in
 /// listing order: folders and the temporary files of process `processId`
 /// left out, and each name taken once, however often the listing repeats it
 /// (some file systems list a file renamed during the listing again).
-std::vector<FileName> filesOfListing(const FileName& folder,
-                                     const std::vector<ListingEntry>& listing, uint32_t processId);
+std::vector<ListedFile> filesOfListing(const FileName& folder,
+                                       const std::vector<ListingEntry>& listing,
+                                       uint32_t processId);
 
 /// The subfolders of `listing` to walk, named in `folder` (each ending in
 /// "\"), in listing order: never a reparse point (a link may lead back up the
 /// tree, a cloud placeholder would be downloaded) nor a name beginning with
 /// ".", which also leaves out "." and "..".
-std::vector<FileName> subfoldersOfListing(const FileName& folder,
-                                          const std::vector<ListingEntry>& listing);
+std::vector<ListedFile> subfoldersOfListing(const FileName& folder,
+                                            const std::vector<ListingEntry>& listing);
 
 /// The order of a gathered file list: by the printed form, bytes compared as
 /// unsigned characters, a prefix first; equal printed forms by the names

@@ -24,18 +24,22 @@ ListingEntry folder(const std::wstring& name, bool isReparsePoint = false) {
   return entry;
 }
 
-std::vector<std::string> shown(const std::vector<FileName>& names) {
+std::vector<std::string> shown(const std::vector<ListedFile>& names) {
   std::vector<std::string> forms;
-  for (const FileName& name : names)
-    forms.push_back(name.shown);
+  for (const ListedFile& name : names)
+    forms.push_back(name.path.shown);
   return forms;
 }
 
 TEST(FileListing, FilesAreNamedInTheirFolderInBothForms) {
-  std::vector<FileName> files = filesOfListing(kFolder, {file(L"..\uFF3Cx.txt", "..?x.txt")}, 7);
+  ListingEntry entry = file(L"..\uFF3Cx.txt", "..?x.txt");
+  entry.identity = EntryIdentity{0x20, 0, 77};
+  std::vector<ListedFile> files = filesOfListing(kFolder, {entry}, 7);
   ASSERT_EQ(1u, files.size());
-  EXPECT_EQ(L"\\\\?\\C:\\w\\d\\..\uFF3Cx.txt", files[0].real);
-  EXPECT_EQ("d\\..?x.txt", files[0].shown);
+  EXPECT_EQ(L"\\\\?\\C:\\w\\d\\..\uFF3Cx.txt", files[0].path.real);
+  EXPECT_EQ("d\\..?x.txt", files[0].path.shown);
+  EXPECT_EQ(L"..\uFF3Cx.txt", files[0].name);
+  EXPECT_EQ(77u, files[0].listed.fileId);
 }
 
 TEST(FileListing, AFileListedTwiceIsTakenOnce) {
@@ -66,10 +70,11 @@ TEST(FileListing, SubfoldersToWalkAreNoReparsePointsNorDotNames) {
                                        folder(L"linked", true),
                                        file(L"a.txt", "a.txt"),
                                        folder(L"sub")};
-  std::vector<FileName> subfolders = subfoldersOfListing(kFolder, listing);
+  std::vector<ListedFile> subfolders = subfoldersOfListing(kFolder, listing);
   ASSERT_EQ(1u, subfolders.size());
-  EXPECT_EQ(L"\\\\?\\C:\\w\\d\\sub\\", subfolders[0].real);
-  EXPECT_EQ("d\\sub\\", subfolders[0].shown);
+  EXPECT_EQ(L"\\\\?\\C:\\w\\d\\sub\\", subfolders[0].path.real);
+  EXPECT_EQ("d\\sub\\", subfolders[0].path.shown);
+  EXPECT_EQ(L"sub", subfolders[0].name);
 }
 
 TEST(FileListing, ListedOrderIsThePrintedBytesThenTheNames) {

@@ -12,6 +12,7 @@
 
 #include "byte_scan.h"
 #include "file_scan.h"
+#include "folder_walk.h"
 #include "options.h"
 #include "path_rules.h"
 #include "progress.h"
@@ -47,13 +48,21 @@ std::string win32Message(DWORD code) {
   return message.empty() ? "error " + std::to_string(code) : message;
 }
 
-void reportError(const std::string& text) {
+}  // namespace
+
+void reportFileError(const std::string& text) {
   clearProgress();
   flushReport();
   fflush(stdout);
   fwrite(text.data(), 1, text.size(), stderr);
   fputs("\n", stderr);
   fflush(stderr);
+}
+
+namespace {
+
+void reportError(const std::string& text) {
+  reportFileError(text);
 }
 
 void reportError(const std::string& text, DWORD code) {
@@ -134,9 +143,9 @@ bool makeRoom(ReadBuffer& buffer, size_t kept, size_t wanted) {
 }
 
 // Copies the first `length` bytes of `input` to `output`: the unchanged
-// start of a rewritten file, which the scan does not keep. The input's
-// position is restored for the scan.
-bool copyUnchangedStart(HANDLE input, HANDLE output, int64_t length) {
+// start of a rewritten file, which the scan does not keep, or the whole file
+// for its backup. The input's position is restored for the scan.
+bool copyStartOf(HANDLE input, HANDLE output, int64_t length) {
   LARGE_INTEGER zero = {}, resume = {};
   if (!SetFilePointerEx(input, zero, &resume, FILE_CURRENT) ||
       !SetFilePointerEx(input, zero, nullptr, FILE_BEGIN)) {
@@ -155,16 +164,19 @@ bool copyUnchangedStart(HANDLE input, HANDLE output, int64_t length) {
   return SetFilePointerEx(input, resume, nullptr, FILE_BEGIN) != 0;
 }
 
-HANDLE createTemporary(const FileName& path, FileName& temporaryName);
+HANDLE createTemporary(const OpenFolder& folder, const FileName& path, FileName& temporaryName);
 
-// A rewrite in progress: the temporary file beside the original, made only
-// when the scan meets the first change, so that a file without a match is
-// never copied and its folder never touched.
+// A rewrite in progress: the temporary file beside the original, made in the
+// file's folder only when the scan meets the first change, so that a file
+// without a match is never copied and its folder never touched; with "-k"
+// the backup's temporary file too. Each stays open until it is put in place
+// by its handle, or deleted through it.
 struct Rewrite {
-  const FileName* path = nullptr;
+  OpenFolder* folder = nullptr;
+  const ListedFile* file = nullptr;
   FileName temporaryName;
   FileHandle temporary;
-  bool made = false;
+  FileHandle backup;
 };
 
 // Writes what the scan has rewritten so far, once there is a block of it or
@@ -175,12 +187,12 @@ ScanResult writeRewritten(HANDLE input, FileScan& scan, Rewrite& rewrite, bool f
     return {};
   }
   if (rewrite.temporary.handle == INVALID_HANDLE_VALUE) {
-    rewrite.temporary.handle = createTemporary(*rewrite.path, rewrite.temporaryName);
+    rewrite.temporary.handle =
+        createTemporary(*rewrite.folder, rewrite.file->path, rewrite.temporaryName);
     if (rewrite.temporary.handle == INVALID_HANDLE_VALUE) {
       return {ScanFailure::CreateOutput, 0};
     }
-    rewrite.made = true;
-    if (!copyUnchangedStart(input, rewrite.temporary.handle, scan.firstChange)) {
+    if (!copyStartOf(input, rewrite.temporary.handle, scan.firstChange)) {
       return {ScanFailure::Write, GetLastError()};
     }
   }
@@ -270,13 +282,14 @@ uint32_t nextSerial() {
   return ++serial;
 }
 
-// Creates a new, empty temporary file beside `path`.
-HANDLE createTemporary(const FileName& path, FileName& temporaryName) {
+// Creates a new, empty temporary file beside `path`, in its folder.
+HANDLE createTemporary(const OpenFolder& folder, const FileName& path, FileName& temporaryName) {
   for (int attempt = 0; attempt < 100; ++attempt) {
     temporaryName = temporaryNameFor(path, GetCurrentProcessId(), nextSerial());
-    HANDLE handle = CreateFileW(temporaryName.real.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) {
+    const std::wstring& real = temporaryName.real;
+    void* handle = INVALID_HANDLE_VALUE;
+    DWORD code = createInFolder(folder, real.substr(real.rfind(L'\\') + 1), handle);
+    if (code != ERROR_ALREADY_EXISTS) {
       return handle;
     }
   }
@@ -285,86 +298,114 @@ HANDLE createTemporary(const FileName& path, FileName& temporaryName) {
 
 // Gives the new file the original's DACL, which a rename would otherwise
 // replace by what the folder hands down. A failure leaves the inherited one.
-void copySecurity(const std::wstring& from, const std::wstring& to) {
+void copySecurity(HANDLE from, HANDLE to) {
   DWORD needed = 0;
-  GetFileSecurityW(from.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
+  GetKernelObjectSecurity(from, DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
   if (needed == 0) {
     return;
   }
   std::vector<char> descriptor(needed);
-  if (GetFileSecurityW(from.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed,
-                       &needed)) {
-    SetFileSecurityW(to.c_str(), DACL_SECURITY_INFORMATION, descriptor.data());
+  if (GetKernelObjectSecurity(from, DACL_SECURITY_INFORMATION, descriptor.data(), needed,
+                              &needed)) {
+    SetKernelObjectSecurity(to, DACL_SECURITY_INFORMATION, descriptor.data());
   }
 }
 
-// Puts the temporary file in the place of `path` with one rename, so that
-// whenever the process is stopped, `path` holds the old or the new content.
-// ReplaceFileA is not used: some implementations move the original aside
-// before the new file takes its name (all do when asked for a backup), and a
-// stop between the two leaves no file under the name. What it would keep and
-// a rename does not (creation time, DACL) is carried over by hand. A file
-// that another program holds open without delete sharing makes the rename
-// fail, and the original stays.
-DWORD putInPlace(const FileName& path, const FileName& temporaryName) {
-  copySecurity(path.real, temporaryName.real);
-  if (MoveFileExW(temporaryName.real.c_str(), path.real.c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return 0;
-  }
-  return GetLastError();
+// Gives the open file `handle` these attributes and times (a zero time is
+// left as it is).
+void setBasicInformation(HANDLE handle, DWORD attributes, const FILETIME& created,
+                         const FILETIME& written) {
+  FILE_BASIC_INFO basic = {};
+  basic.CreationTime.LowPart = created.dwLowDateTime;
+  basic.CreationTime.HighPart = static_cast<LONG>(created.dwHighDateTime);
+  basic.LastWriteTime.LowPart = written.dwLowDateTime;
+  basic.LastWriteTime.HighPart = static_cast<LONG>(written.dwHighDateTime);
+  basic.FileAttributes = attributes;
+  SetFileInformationByHandle(handle, FileBasicInfo, &basic, sizeof basic);
 }
 
-void restoreAttributes(const FileName& path, DWORD attributes) {
-  SetFileAttributesW(path.real.c_str(), rewrittenAttributes(attributes));
-}
-
-// Copies `path` to `backup`. The copy is made under a temporary name and
-// renamed over an older backup only once it is complete, so that a copy that
-// fails part-way (a full disk) leaves the older backup as it was.
-DWORD makeBackup(const FileName& path, const FileName& backup) {
-  // A read-only older backup stays, as a copy over it would fail on Windows;
-  // some platform layers let a rename replace it.
-  DWORD existing = GetFileAttributesW(backup.real.c_str());
-  if (existing != INVALID_FILE_ATTRIBUTES && (existing & FILE_ATTRIBUTE_READONLY) != 0) {
+// Copies the open original (`input`) to a temporary file in its folder, the
+// backup to be, with the original's attributes and times. A read-only older
+// backup stays, as a copy over it would fail on Windows (some platform
+// layers let a rename replace it), and so does a folder of that name.
+DWORD makeBackup(Rewrite& rewrite, HANDLE input, const BY_HANDLE_FILE_INFORMATION& original) {
+  const ListedFile& file = *rewrite.file;
+  FileHandle existing;
+  EntryIdentity older;
+  DWORD code =
+      openInFolder(*rewrite.folder, file.name + L".bak", FILE_READ_ATTRIBUTES,
+                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, existing.handle);
+  if (code == 0 && identityOf(existing.handle, older) &&
+      (older.attributes & FILE_ATTRIBUTE_READONLY) != 0) {
     return ERROR_ACCESS_DENIED;
   }
-  FileName copy = temporaryNameFor(path, GetCurrentProcessId(), nextSerial());
-  if (CopyFileW(path.real.c_str(), copy.real.c_str(), TRUE) &&
-      MoveFileExW(copy.real.c_str(), backup.real.c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return 0;
+  if (code != 0 && code != ERROR_FILE_NOT_FOUND) {
+    return code;
   }
-  DWORD code = GetLastError();
-  DeleteFileW(copy.real.c_str());
-  return code;
+  FileName copyName;
+  rewrite.backup.handle = createTemporary(*rewrite.folder, file.path, copyName);
+  LARGE_INTEGER size = {};
+  if (rewrite.backup.handle == INVALID_HANDLE_VALUE || !GetFileSizeEx(input, &size) ||
+      !copyStartOf(input, rewrite.backup.handle, size.QuadPart)) {
+    return GetLastError();
+  }
+  setBasicInformation(rewrite.backup.handle, original.dwFileAttributes, original.ftCreationTime,
+                      original.ftLastWriteTime);
+  return 0;
 }
 
-// Closes the temporary file and puts it in place (after the backup, with
-// "-k"); returns false, having reported why, when the original stays as it was.
-bool commitRewrite(const FileName& path, FileHandle& temporary, const FileName& temporaryName,
-                   const BY_HANDLE_FILE_INFORMATION& original) {
-  HANDLE handle = temporary.handle;
-  temporary.handle = INVALID_HANDLE_VALUE;
-  SetFileTime(handle, &original.ftCreationTime, nullptr, nullptr);
-  if (!CloseHandle(handle)) {
-    reportError("Error writing " + quoted(path.shown), GetLastError());
+void reportReplaced(const std::string& path) {
+  reportError("Error reading " + quoted(path) +
+              ": the file was replaced after its folder was listed.");
+}
+
+// True when the name of `file` in `folder` still leads to the file that was
+// listed, as a fresh open relative to the folder tells.
+bool isStillListed(const OpenFolder& folder, const ListedFile& file) {
+  FileHandle again;
+  EntryIdentity opened;
+  return openInFolder(folder, file.name, FILE_READ_ATTRIBUTES,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false,
+                      again.handle) == 0 &&
+         identityOf(again.handle, opened) &&
+         compareWithListing(file.listed, opened) == OpenedEntry::Listed;
+}
+
+// Puts the backup (with "-k") and the temporary file in place, each by one
+// rename within the folder, so that whenever the process is stopped the
+// file's name holds the old or the new content. ReplaceFileA is not used:
+// some implementations move the original aside before the new file takes its
+// name, and a stop between the two leaves no file under the name. What it
+// would keep and a rename does not (creation time, DACL, attributes) is
+// carried over by hand. A file that another program holds open without
+// delete sharing makes the rename fail, and the original stays. Returns
+// false, having reported why, when the original stays as it was.
+bool commitRewrite(Rewrite& rewrite, const BY_HANDLE_FILE_INFORMATION& original) {
+  const ListedFile& file = *rewrite.file;
+  if (!isStillListed(*rewrite.folder, file)) {
+    reportReplaced(file.path.shown);
     return false;
   }
-  if (runOptions.backups) {
-    FileName backup{path.real + L".bak", path.shown + ".bak"};
-    DWORD code = makeBackup(path, backup);
+  if (rewrite.backup.handle != INVALID_HANDLE_VALUE) {
+    DWORD code = renameInFolder(rewrite.backup.handle, *rewrite.folder, file.name + L".bak");
     if (code != 0) {
-      reportError("Error creating backup " + quoted(backup.shown), code);
+      reportError("Error creating backup " + quoted(file.path.shown + ".bak"), code);
       return false;
     }
+    CloseHandle(rewrite.backup.handle);
+    rewrite.backup.handle = INVALID_HANDLE_VALUE;
   }
-  DWORD code = putInPlace(path, temporaryName);
+  HANDLE temporary = rewrite.temporary.handle;
+  setBasicInformation(temporary, rewrittenAttributes(original.dwFileAttributes),
+                      original.ftCreationTime, FILETIME{});
+  DWORD code = renameInFolder(temporary, *rewrite.folder, file.name);
   if (code != 0) {
-    reportError("Error replacing " + quoted(path.shown), code);
+    reportError("Error replacing " + quoted(file.path.shown), code);
     return false;
   }
-  restoreAttributes(path, original.dwFileAttributes);
+  // The temporary file is the file now.
+  rewrite.temporary.handle = INVALID_HANDLE_VALUE;
+  CloseHandle(temporary);
   return true;
 }
 
@@ -388,32 +429,18 @@ std::wstring resolvedNameOf(HANDLE handle) {
   return std::wstring(information->FileName, information->FileNameLength / sizeof(wchar_t));
 }
 
-// The volume and resolved name of a folder.
-struct FolderIdentity {
-  DWORD volume = 0;
-  std::wstring resolvedName;
-};
-
-// The identity of `folder` (a long path ending in "\"), asked once for all
-// the files of one folder in a row.
-const FolderIdentity& identityOfFolder(const std::wstring& folder) {
-  static std::wstring lastFolder;
-  static FolderIdentity identity;
-  if (folder != lastFolder) {
-    FileHandle handle;
-    handle.handle =
-        CreateFileW(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    BY_HANDLE_FILE_INFORMATION information = {};
-    identity = FolderIdentity();
-    if (handle.handle != INVALID_HANDLE_VALUE &&
-        GetFileInformationByHandle(handle.handle, &information)) {
-      identity.volume = information.dwVolumeSerialNumber;
-      identity.resolvedName = resolvedNameOf(handle.handle);
-    }
-    lastFolder = folder;
+// Learns the volume and resolved name of `folder` from its handle, once for
+// all its files.
+void learnFolderIdentity(OpenFolder& folder) {
+  if (folder.identityKnown) {
+    return;
   }
-  return identity;
+  folder.identityKnown = true;
+  BY_HANDLE_FILE_INFORMATION information = {};
+  if (GetFileInformationByHandle(folder.handle, &information)) {
+    folder.volume = information.dwVolumeSerialNumber;
+    folder.resolvedName = resolvedNameOf(folder.handle);
+  }
 }
 
 // Why the file open as `input` must not be rewritten by its name, or null. A
@@ -422,19 +449,18 @@ const FolderIdentity& identityOfFolder(const std::wstring& folder) {
 // gone; a file with other names (hard links) would keep the old text under
 // them. A file symbolic link may look like a plain file; the name the system
 // resolved tells.
-const char* linkReason(HANDLE input, const std::wstring& path,
+const char* linkReason(HANDLE input, OpenFolder& folder, const ListedFile& file,
                        const BY_HANDLE_FILE_INFORMATION& original) {
   if (original.nNumberOfLinks > 1) {
     return "the file has more than one name (a hard link)";
   }
-  size_t nameStart = path.rfind(L'\\') + 1;
-  const FolderIdentity& folder = identityOfFolder(path.substr(0, nameStart));
+  learnFolderIdentity(folder);
   std::wstring resolvedName = resolvedNameOf(input);
   if (resolvedName.empty() || folder.resolvedName.empty()) {
     return "cannot tell whether the file is a link";
   }
   if (original.dwVolumeSerialNumber != folder.volume ||
-      !isFolderEntry(resolvedName, folder.resolvedName, path.substr(nameStart))) {
+      !isFolderEntry(resolvedName, folder.resolvedName, file.name)) {
     return "the file is a symbolic link";
   }
   return nullptr;
@@ -452,17 +478,19 @@ int32_t refuseRewrite(HANDLE input, FileScan& scan, const char* reason) {
   return 0;
 }
 
-// Closes and deletes the temporary file of a rewrite that is not put in
-// place, if one was made.
+// Deletes, through its handle, a temporary file of a rewrite that is not put
+// in place.
+void discardTemporary(FileHandle& temporary) {
+  if (temporary.handle != INVALID_HANDLE_VALUE) {
+    deleteWhenClosed(temporary.handle);
+    CloseHandle(temporary.handle);
+    temporary.handle = INVALID_HANDLE_VALUE;
+  }
+}
+
 void discardRewrite(Rewrite& rewrite) {
-  if (rewrite.temporary.handle != INVALID_HANDLE_VALUE) {
-    CloseHandle(rewrite.temporary.handle);
-    rewrite.temporary.handle = INVALID_HANDLE_VALUE;
-  }
-  if (rewrite.made) {
-    DeleteFileW(rewrite.temporaryName.real.c_str());
-    rewrite.made = false;
-  }
+  discardTemporary(rewrite.temporary);
+  discardTemporary(rewrite.backup);
 }
 
 enum class FirstLook { NoOccurrence, Rewound, Failed };
@@ -485,8 +513,20 @@ FirstLook lookFirst(HANDLE input, const FileScan& scan) {
                                                              : FirstLook::Failed;
 }
 
-int32_t replaceInFile(FileHandle& input, FileScan& scan, Rewrite& rewrite) {
-  const FileName& path = *rewrite.path;
+// Why the file open as `input` is not rewritten at all, or null.
+const char* refusalReason(HANDLE input, Rewrite& rewrite, OpenedEntry opened,
+                          const BY_HANDLE_FILE_INFORMATION& original) {
+  if ((original.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+    return "the file is read-only";
+  }
+  if (opened == OpenedEntry::ListedLink) {
+    return "the file is a symbolic link";
+  }
+  return linkReason(input, *rewrite.folder, *rewrite.file, original);
+}
+
+int32_t replaceInFile(FileHandle& input, EntryIdentity opened, FileScan& scan, Rewrite& rewrite) {
+  const FileName& path = rewrite.file->path;
   switch (lookFirst(input.handle, scan)) {
     case FirstLook::NoOccurrence:
       return 0;
@@ -497,23 +537,34 @@ int32_t replaceInFile(FileHandle& input, FileScan& scan, Rewrite& rewrite) {
       break;
   }
   BY_HANDLE_FILE_INFORMATION original = informationOf(input.handle);
-  if ((original.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-    return refuseRewrite(input.handle, scan, "the file is read-only");
+  opened.attributes = original.dwFileAttributes;
+  OpenedEntry verdict = compareWithListing(rewrite.file->listed, opened);
+  if (verdict == OpenedEntry::Replaced) {
+    reportReplaced(path.shown);
+    return 0;
   }
-  if (const char* reason = linkReason(input.handle, path.real, original)) {
+  if (const char* reason = refusalReason(input.handle, rewrite, verdict, original)) {
     return refuseRewrite(input.handle, scan, reason);
   }
   ScanResult result = scanInput(input.handle, scan, &rewrite);
+  bool ready =
+      !reportScanFailure(result, path.shown, rewrite.temporaryName.shown) && scan.matchCount > 0;
+  if (ready) {
+    copySecurity(input.handle, rewrite.temporary.handle);
+  }
+  if (ready && runOptions.backups) {
+    if (DWORD code = makeBackup(rewrite, input.handle, original)) {
+      reportError("Error creating backup " + quoted(path.shown + ".bak"), code);
+      ready = false;
+    }
+  }
   // The original must be closed before it can be replaced.
   CloseHandle(input.handle);
   input.handle = INVALID_HANDLE_VALUE;
-  if (reportScanFailure(result, path.shown, rewrite.temporaryName.shown) || scan.matchCount == 0 ||
-      !commitRewrite(path, rewrite.temporary, rewrite.temporaryName, original)) {
+  if (!ready || !commitRewrite(rewrite, original)) {
     discardRewrite(rewrite);
     return 0;
   }
-  // The temporary file is the file now.
-  rewrite.made = false;
   return scan.matchCount;
 }
 
@@ -521,22 +572,39 @@ int32_t replaceInFile(FileHandle& input, FileScan& scan, Rewrite& rewrite) {
 // buffer.
 FileScan fileScan;
 
-int32_t searchFile(const FileName& path, const std::string& searchText,
-                   const std::string& replaceText, Rewrite& rewrite) {
-  FileHandle input;
-  // While replacing, nobody else may write the file between the read and the
-  // replacement.
+// Opens the listed file relative to its folder (through a reparse point
+// that the listing showed) and checks by its id that it is the file listed;
+// its attributes are asked only when it is to be rewritten. While replacing,
+// nobody else may write the file between the read and the replacement.
+bool openListedFile(const Rewrite& rewrite, FileHandle& input, EntryIdentity& opened) {
+  const ListedFile& file = *rewrite.file;
   DWORD share = runOptions.replace ? FILE_SHARE_READ : FILE_SHARE_READ | FILE_SHARE_WRITE;
-  input.handle = CreateFileW(path.real.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (input.handle == INVALID_HANDLE_VALUE) {
-    reportError("Error opening " + quoted(path.shown) + " for input.");
+  DWORD access = runOptions.replace ? GENERIC_READ | READ_CONTROL : GENERIC_READ;
+  if (openInFolder(*rewrite.folder, file.name, access, share, isReparsePoint(file.listed),
+                   input.handle) != 0) {
+    reportError("Error opening " + quoted(file.path.shown) + " for input.");
+    return false;
+  }
+  if (!fileIdOf(input.handle, opened.fileId) ||
+      compareWithListing(file.listed, opened) == OpenedEntry::Replaced) {
+    reportReplaced(file.path.shown);
+    return false;
+  }
+  return true;
+}
+
+int32_t searchFile(const std::string& searchText, const std::string& replaceText,
+                   Rewrite& rewrite) {
+  const FileName& path = rewrite.file->path;
+  FileHandle input;
+  EntryIdentity opened;
+  if (!openListedFile(rewrite, input, opened)) {
     return 0;
   }
   startFileScan(fileScan, path.shown, searchText, replaceText);
   int32_t matchCount = 0;
   if (runOptions.replace) {
-    matchCount = replaceInFile(input, fileScan, rewrite);
+    matchCount = replaceInFile(input, opened, fileScan, rewrite);
   } else if (!reportScanFailure(scanInput(input.handle, fileScan, nullptr), path.shown)) {
     matchCount = fileScan.matchCount;
   }
@@ -558,15 +626,17 @@ uint32_t rewrittenAttributes(uint32_t original) {
                                                FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
 }
 
-int32_t processFile(const FileName& path, const std::string& searchText,
+int32_t processFile(OpenFolder& folder, const ListedFile& file, const std::string& searchText,
                     const std::string& replaceText) {
+  const FileName& path = file.path;
   printProgress(path.shown, 0, 0);
   Rewrite rewrite;
-  rewrite.path = &path;
+  rewrite.folder = &folder;
+  rewrite.file = &file;
   // The standard containers throw when memory runs out, and one file's work
   // must not end the run: this is the one place that catches an exception.
   try {
-    return searchFile(path, searchText, replaceText, rewrite);
+    return searchFile(searchText, replaceText, rewrite);
   } catch (const std::bad_alloc&) {
     discardRewrite(rewrite);
     releaseMemory();

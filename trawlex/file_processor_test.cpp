@@ -112,8 +112,16 @@ class FileProcessor : public ::testing::Test {
   // standard error.
   int32_t process(const std::string& search, const std::string& replacement) {
     testing::internal::CaptureStderr();
-    FileName file{longPathOf(std::wstring(path.begin(), path.end())), path};
-    int32_t count = processFile(file, search, replacement);
+    OpenFolder open;
+    open.name = FileName{longPathOf(std::wstring(folder.begin(), folder.end())) + L"\\", ""};
+    EXPECT_TRUE(openTopFolder(open.name.real, open));
+    // A missing file is taken as listed, as if it went after the listing.
+    std::vector<ListingEntry> listing = listFolder(open, L"a.txt");
+    ListedFile file{FileName{open.name.real + L"a.txt", path}, L"a.txt", EntryIdentity{}};
+    if (!listing.empty()) {
+      file.listed = listing[0].identity;
+    }
+    int32_t count = processFile(open, file, search, replacement);
     errors = testing::internal::GetCapturedStderr();
     return count;
   }

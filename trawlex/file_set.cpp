@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <deque>
 #include <vector>
 
 #include "file_listing.h"
 #include "file_processor.h"
+#include "folder_walk.h"
 #include "names.h"
 #include "options.h"
 #include "path_rules.h"
@@ -16,74 +18,66 @@
 
 namespace {
 
+// A file gathered for sorting, with the folder it is opened in.
+struct GatheredFile {
+  OpenFolder* folder = nullptr;
+  ListedFile file;
+};
+
 // Where the files that a walk finds go: processed at once (direct mode) or
-// gathered for sorting (sortFirst); and the name pattern, as matched and as
-// printed.
+// gathered for sorting (sortFirst), with their folders kept open until then;
+// and the name pattern, as matched and as printed.
 struct WalkTarget {
   const std::string* searchText = nullptr;
   const std::string* replaceText = nullptr;
   int32_t matchCount = 0;
-  std::vector<FileName>* fileList = nullptr;
+  std::vector<GatheredFile>* fileList = nullptr;
+  std::deque<OpenFolder>* keptFolders = nullptr;
   std::wstring pattern;
   std::string shownPattern;
 };
 
-ListingEntry listingEntryOf(const WIN32_FIND_DATAW& found) {
-  ListingEntry entry;
-  entry.name = found.cFileName;
-  entry.shownName = shownForm(entry.name);
-  entry.isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  entry.isReparsePoint = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-  return entry;
-}
-
-// The folders (`folders`) or the other entries of the listing that `search`
-// (a long folder path and a pattern) gives, taken whole before any of its
-// files is rewritten: an open listing may return a file renamed in its folder
-// a second time.
-std::vector<ListingEntry> readListing(const std::wstring& search, bool folders) {
-  std::vector<ListingEntry> listing;
-  WIN32_FIND_DATAW found;
-  HANDLE find = FindFirstFileW(search.c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) {
-    return listing;
-  }
-  do {
-    if (((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folders) {
-      listing.push_back(listingEntryOf(found));
-    }
-  } while (FindNextFileW(find, &found));
-  FindClose(find);
-  return listing;
-}
-
-int32_t walkFiles(const FileName& folder, WalkTarget& target) {
-  std::vector<FileName> files = filesOfListing(
-      folder, readListing(folder.real + target.pattern, false), GetCurrentProcessId());
-  for (const FileName& file : files) {
+// The listing is taken whole before any of its files is rewritten: an open
+// listing may return a file renamed in its folder a second time.
+int32_t walkFiles(OpenFolder& folder, WalkTarget& target) {
+  std::vector<ListedFile> files =
+      filesOfListing(folder.name, listFolder(folder, target.pattern), GetCurrentProcessId());
+  for (const ListedFile& file : files) {
     if (target.fileList != nullptr) {
-      target.fileList->push_back(file);
+      target.fileList->push_back(GatheredFile{&folder, file});
     } else {
-      target.matchCount += processFile(file, *target.searchText, *target.replaceText);
+      target.matchCount += processFile(folder, file, *target.searchText, *target.replaceText);
     }
   }
   return static_cast<int32_t>(files.size());
 }
 
-int32_t walkDirectory(const FileName& folder, WalkTarget& target);
+int32_t walkDirectory(OpenFolder& folder, WalkTarget& target);
 
-int32_t walkSubdirectories(const FileName& folder, WalkTarget& target) {
+int32_t walkSubdirectories(const OpenFolder& folder, WalkTarget& target) {
   int32_t fileCount = 0;
-  for (const FileName& subfolder :
-       subfoldersOfListing(folder, readListing(folder.real + L"*", true))) {
-    printProgress(subfolder.shown + target.shownPattern, 0, 0);
-    fileCount += walkDirectory(subfolder, target);
+  for (const ListedFile& entry : subfoldersOfListing(folder.name, listFolder(folder, L"*"))) {
+    printProgress(entry.path.shown + target.shownPattern, 0, 0);
+    OpenFolder local;
+    OpenFolder& subfolder =
+        target.keptFolders != nullptr ? target.keptFolders->emplace_back() : local;
+    switch (openSubfolder(folder, entry, subfolder)) {
+      case FolderOpen::Entered:
+        fileCount += walkDirectory(subfolder, target);
+        break;
+      case FolderOpen::Replaced:
+        reportFileError("Error reading \"" + entry.path.shown +
+                        "\": the folder was replaced after its parent was listed.");
+        break;
+      case FolderOpen::Skipped:
+        break;
+    }
   }
   return fileCount;
 }
 
 // A folder's matching files first, then each subfolder walked whole.
-int32_t walkDirectory(const FileName& folder, WalkTarget& target) {
+int32_t walkDirectory(OpenFolder& folder, WalkTarget& target) {
   int32_t fileCount = walkFiles(folder, target);
   if (runOptions.recurse) {
     fileCount += walkSubdirectories(folder, target);
@@ -122,16 +116,23 @@ int32_t processWildcard(const std::wstring& wildcard, const std::string& searchT
   target.shownPattern = shownForm(target.pattern);
   target.searchText = &searchText;
   target.replaceText = &replaceText;
-  std::vector<FileName> fileList;
+  std::vector<GatheredFile> fileList;
+  std::deque<OpenFolder> keptFolders;
   if (runOptions.sortFirst) {
     target.fileList = &fileList;
+    target.keptFolders = &keptFolders;
   }
-  FileName folder{fullFolderPath(directory), shownForm(directory)};
-  int32_t fileCount = folder.real.empty() ? 0 : walkDirectory(folder, target);
+  OpenFolder folder;
+  folder.name = FileName{fullFolderPath(directory), shownForm(directory)};
+  int32_t fileCount = !folder.name.real.empty() && openTopFolder(folder.name.real, folder)
+                          ? walkDirectory(folder, target)
+                          : 0;
   if (runOptions.sortFirst) {
-    std::sort(fileList.begin(), fileList.end(), isListedBefore);
-    for (const FileName& file : fileList) {
-      target.matchCount += processFile(file, searchText, replaceText);
+    std::sort(fileList.begin(), fileList.end(), [](const GatheredFile& a, const GatheredFile& b) {
+      return isListedBefore(a.file.path, b.file.path);
+    });
+    for (const GatheredFile& gathered : fileList) {
+      target.matchCount += processFile(*gathered.folder, gathered.file, searchText, replaceText);
     }
   }
   printWildcardSummary(shownForm(wildcard), target.matchCount, fileCount);
