@@ -66,17 +66,19 @@ UNICODE_STRING unicodeStringOf(const std::wstring& text) {
 }
 
 // Opens `name` relative to the folder open as `root` (an empty name is that
-// folder itself); returns 0 or a Win32 error code. The handle works with the
-// Win32 calls that take one.
+// folder itself); returns 0 or a Win32 error code. Like CreateFileW it asks
+// for the right to read attributes too, which Windows checks for the
+// questions about the handle, and the handle works with the Win32 calls.
 uint32_t openRelative(HANDLE root, const std::wstring& name, ACCESS_MASK access, ULONG share,
                       ULONG disposition, ULONG options, HANDLE& handle) {
   UNICODE_STRING objectName = unicodeStringOf(name);
   OBJECT_ATTRIBUTES attributes;
   InitializeObjectAttributes(&attributes, &objectName, OBJ_CASE_INSENSITIVE, root, nullptr);
   IO_STATUS_BLOCK io;
-  NTSTATUS status = nt().createFile(&handle, access | SYNCHRONIZE, &attributes, &io, nullptr,
-                                    FILE_ATTRIBUTE_NORMAL, share, disposition,
-                                    options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
+  NTSTATUS status =
+      nt().createFile(&handle, access | SYNCHRONIZE | FILE_READ_ATTRIBUTES, &attributes, &io,
+                      nullptr, FILE_ATTRIBUTE_NORMAL, share, disposition,
+                      options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0);
   if (status != 0) {
     handle = INVALID_HANDLE_VALUE;
     return nt().errorOf(status);
