@@ -3,21 +3,14 @@
 #include <windows.h>
 
 #include "folder_identity.h"
-#include "name_rules.h"
+#include "tree_walk.h"
 
 namespace {
 
-unsigned long emptyFolder(const std::wstring& folder, std::wstring* stoppedAt);
+unsigned long emptyFolder(void* folder, const std::wstring& path, std::wstring* stoppedAt);
 
-bool isFolder(DWORD attributes) {
-  return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
-// Read-only is the one attribute that blocks DeleteFileW and RemoveDirectoryW;
-// hidden and system don't, so only a read-only entry costs an extra call.
-void clearReadOnly(const std::wstring& path, DWORD attributes) {
-  if (attributes & FILE_ATTRIBUTE_READONLY)
-    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+bool isFolder(const EntryFacts& facts) {
+  return (facts.attributes & directoryAttribute) != 0;
 }
 
 unsigned long failedAt(const std::wstring& path, unsigned long code, std::wstring* stoppedAt) {
@@ -25,38 +18,79 @@ unsigned long failedAt(const std::wstring& path, unsigned long code, std::wstrin
   return code;
 }
 
-// Removes one entry found in a folder, whole.
-unsigned long removeEntry(const std::wstring& path, const WIN32_FIND_DATAW& entry,
-                          std::wstring* stoppedAt) {
-  DWORD attributes = entry.dwFileAttributes;
-  if (isFolder(attributes) && !isLinkEntry(attributes, entry.dwReserved0)) {
-    unsigned long code = emptyFolder(path, stoppedAt);
+// What may be done with `opened`; the folder a removal starts from (with
+// `expected`) must also be the one that the in-use and kept-folder tests saw.
+EntryAction actionFor(const ListedEntry& entry, const OpenedEntry& opened,
+                      const FolderIdentity* expected) {
+  if (expected == nullptr)
+    return checkOpenedEntry(entry.facts, opened.facts);
+  uint32_t volume = 0;
+  if (volumeSerialOf(opened.handle, &volume) != 0)
+    return EntryAction::stop;
+  return checkTopFolder(entry.facts, opened.facts, volume, *expected);
+}
+
+// Empties and deletes (or, with `keep`, only empties) an opened entry as its
+// check allows; the caller closes it.
+unsigned long removeOpened(const OpenedEntry& opened, EntryAction action, bool keep,
+                           const std::wstring& path, std::wstring* stoppedAt) {
+  if (action == EntryAction::stop)
+    return failedAt(path, folderReplacedCode, stoppedAt);
+  if (action == EntryAction::enter) {
+    unsigned long code = emptyFolder(opened.handle, path, stoppedAt);
     if (code != 0)
       return code;
   }
-  clearReadOnly(path, attributes);
-  BOOL removed = isFolder(attributes) ? RemoveDirectoryW(path.c_str()) : DeleteFileW(path.c_str());
-  return removed ? 0 : failedAt(path, GetLastError(), stoppedAt);
+  if (keep)
+    return 0;
+  unsigned long code = deleteOpenedEntry(opened);
+  return code == 0 ? 0 : failedAt(path, code, stoppedAt);
 }
 
-bool isDotOrDotDot(const wchar_t* name) {
-  return name[0] == L'.' && (name[1] == L'\0' || (name[1] == L'.' && name[2] == L'\0'));
+// A folder that another process holds without sharing its deletion (its
+// current folder) cannot go, but what it holds can, as before: it is opened
+// again to be listed only, and checked as any opened entry.
+unsigned long emptyHeldFolder(void* parent, const ListedEntry& entry,
+                              const FolderIdentity* expected, const std::wstring& path,
+                              std::wstring* stoppedAt) {
+  OpenedEntry opened;
+  if (openListedEntry(parent, entry, OpenPurpose::listOnly, &opened) == 0) {
+    unsigned long code =
+        removeOpened(opened, actionFor(entry, opened, expected), true, path, stoppedAt);
+    closeHandle(opened.handle);
+    if (code != 0)
+      return code;
+  }
+  return failedAt(path, ERROR_SHARING_VIOLATION, stoppedAt);
 }
 
-// Removes every entry of `folder` (a long path), in the order the system
-// lists them, and stops at the first that stays.
-unsigned long emptyFolder(const std::wstring& folder, std::wstring* stoppedAt) {
-  WIN32_FIND_DATAW entry;
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (search == INVALID_HANDLE_VALUE)
-    return failedAt(folder, GetLastError(), stoppedAt);
-  unsigned long code = 0;
-  do {
-    if (!isDotOrDotDot(entry.cFileName))
-      code = removeEntry(folder + L"\\" + entry.cFileName, entry, stoppedAt);
-  } while (code == 0 && FindNextFileW(search, &entry));
-  FindClose(search);
+// Removes one entry that `parent` listed, whole.
+unsigned long removeEntry(void* parent, const ListedEntry& entry, const FolderIdentity* expected,
+                          bool keep, const std::wstring& path, std::wstring* stoppedAt) {
+  OpenedEntry opened;
+  unsigned long code = openListedEntry(parent, entry, OpenPurpose::remove, &opened);
+  if (code == ERROR_SHARING_VIOLATION && isFolder(entry.facts))
+    return emptyHeldFolder(parent, entry, expected, path, stoppedAt);
+  if (code != 0)
+    return failedAt(path, code, stoppedAt);
+  code = removeOpened(opened, actionFor(entry, opened, expected), keep, path, stoppedAt);
+  closeHandle(opened.handle);
   return code;
+}
+
+// Removes every entry of `folder` (open, with the long path `path`), in the
+// order the system lists them, and stops at the first that stays.
+unsigned long emptyFolder(void* folder, const std::wstring& path, std::wstring* stoppedAt) {
+  FolderListing listing;
+  listing.folder = folder;
+  ListedEntry entry;
+  unsigned long code = 0;
+  while ((code = readNextEntry(&listing, &entry)) == 0) {
+    code = removeEntry(folder, entry, nullptr, false, path + L"\\" + entry.name, stoppedAt);
+    if (code != 0)
+      return code;
+  }
+  return code == ERROR_NO_MORE_FILES ? 0 : failedAt(path, code, stoppedAt);
 }
 
 bool keepsTopFolder(const std::wstring& top) {
@@ -65,42 +99,44 @@ bool keepsTopFolder(const std::wstring& top) {
          (second >= L'a' && second <= L'z');
 }
 
-// The folder's own attributes and reparse tag; false when it cannot be seen.
-bool lookAt(const std::wstring& folder, WIN32_FIND_DATAW* own) {
-  HANDLE search = FindFirstFileW(folder.c_str(), own);
-  if (search == INVALID_HANDLE_VALUE)
-    return false;
-  FindClose(search);
-  return true;
+// Finds `name` in the open `parent` (the folder that holds `path`) and
+// removes it.
+unsigned long removeNamed(void* parent, const std::wstring& name, const FolderIdentity& expected,
+                          bool keep, const std::wstring& path, std::wstring* stoppedAt) {
+  ListedEntry entry;
+  unsigned long code = findListedName(parent, name, &entry);
+  if (code != 0)
+    return isMissingCode(code) ? 0 : failedAt(path, code, stoppedAt);
+  if (!isFolder(entry.facts))
+    return failedAt(path, ERROR_DIRECTORY, stoppedAt);
+  return removeEntry(parent, entry, &expected, keep, path, stoppedAt);
 }
 
 unsigned long removeFolderTree(const std::wstring& folder, const std::wstring& topFolder,
-                               std::wstring* stoppedAt) {
+                               const FolderIdentity& expected, std::wstring* stoppedAt) {
   std::wstring path = fullLongPath(folder);
-  WIN32_FIND_DATAW own;
-  if (!lookAt(path, &own)) {
-    unsigned long code = GetLastError();
+  std::wstring parentPath, name;
+  if (!splitLastName(path, &parentPath, &name))
+    return failedAt(folder, ERROR_INVALID_NAME, stoppedAt);
+  void* parent = nullptr;
+  unsigned long code = openFolderByPath(parentPath, &parent);
+  if (code != 0)
     return isMissingCode(code) ? 0 : failedAt(folder, code, stoppedAt);
-  }
-  if (!isFolder(own.dwFileAttributes))
-    return failedAt(folder, ERROR_DIRECTORY, stoppedAt);
-  if (!isLinkEntry(own.dwFileAttributes, own.dwReserved0)) {
-    unsigned long code = emptyFolder(path, stoppedAt);
-    if (code != 0)
-      return code;
-  }
-  if (folder == topFolder && keepsTopFolder(topFolder))
-    return 0;
-  clearReadOnly(path, own.dwFileAttributes);
-  return RemoveDirectoryW(path.c_str()) ? 0 : failedAt(folder, GetLastError(), stoppedAt);
+  bool keep = folder == topFolder && keepsTopFolder(topFolder);
+  code = removeNamed(parent, name, expected, keep, path, stoppedAt);
+  closeHandle(parent);
+  // The folder itself is named as it was given, as the profile list holds it.
+  if (code != 0 && *stoppedAt == withoutLongPrefix(path))
+    *stoppedAt = withoutLongPrefix(folder);
+  return code;
 }
 
 }  // namespace
 
 unsigned long deleteDirectoryTree(const std::wstring& folder, const std::wstring& topFolder,
-                                  std::wstring* stoppedAt) {
+                                  const FolderIdentity& expected, std::wstring* stoppedAt) {
   stoppedAt->clear();
-  unsigned long code = removeFolderTree(folder, topFolder, stoppedAt);
+  unsigned long code = removeFolderTree(folder, topFolder, expected, stoppedAt);
   SetCurrentDirectoryW(L"\\");
   return code;
 }

@@ -7,14 +7,18 @@
 #include <string>
 #include <vector>
 
+#include "folder_identity.h"
+
 namespace {
 
-// The removal on ASCII paths, as these tests make them.
+// The removal on ASCII paths, as these tests make them, of the folder that
+// `folder` names now.
 unsigned long deleteDirectoryTree(const std::string& folder, const std::string& top,
                                   std::string* stoppedAt) {
-  std::wstring stopped;
-  unsigned long code = ::deleteDirectoryTree(std::wstring(folder.begin(), folder.end()),
-                                             std::wstring(top.begin(), top.end()), &stopped);
+  std::wstring wide(folder.begin(), folder.end()), stopped;
+  unsigned long code = 0;
+  FolderIdentity expected = identifyFolder(wide, &code);
+  code = ::deleteDirectoryTree(wide, std::wstring(top.begin(), top.end()), expected, &stopped);
   stoppedAt->assign(stopped.begin(), stopped.end());
   return code;
 }
@@ -251,6 +255,36 @@ TEST_F(FolderRemoval, EntriesPastThePathRoomGoToo) {
   EXPECT_EQ(stoppedAt, "");
   EXPECT_FALSE(longFileExists(longFile));
   EXPECT_FALSE(exists(top));
+}
+
+TEST_F(FolderRemoval, FolderOtherThanTheOneTestedIsNotEntered) {
+  std::string top = base + "\\profile";
+  makeFolder(top);
+  makeFile(top + "\\NTUSER.DAT");
+  makeFolder(base + "\\tested");
+  unsigned long code = 0;
+  FolderIdentity tested = identifyFolder(L"\\\\?\\" + std::wstring(base.begin(), base.end()) +
+                                         L"\\tested", &code);
+  ASSERT_TRUE(tested.known);
+  std::wstring wideTop(top.begin(), top.end()), stoppedAt;
+  EXPECT_EQ(::deleteDirectoryTree(wideTop, wideTop, tested, &stoppedAt), folderReplacedCode);
+  EXPECT_EQ(stoppedAt, wideTop);
+  EXPECT_TRUE(exists(top + "\\NTUSER.DAT"));
+}
+
+TEST_F(FolderRemoval, FolderLinkThatTheOpenFollowsStopsTheWalk) {
+  std::string outside = base + "\\outside";
+  makeFolder(outside);
+  makeFile(outside + "\\keep.txt");
+  std::string top = base + "\\profile";
+  makeFolder(top);
+  if (!underWine())
+    GTEST_SKIP() << "links are made as Unix links";
+  ASSERT_TRUE(makeUnixLink(outside, top + "\\Links"));
+  std::string stoppedAt;
+  EXPECT_EQ(deleteDirectoryTree(top, top, &stoppedAt), folderReplacedCode);
+  EXPECT_EQ(stoppedAt, top + "\\Links");
+  EXPECT_TRUE(exists(outside + "\\keep.txt"));
 }
 
 TEST_F(FolderRemoval, AFileGivenAsTheFolderIsLeftAlone) {

@@ -236,10 +236,11 @@ void readKeptFolders(KeptFolders* kept, const LeadBytes& lead) {
 }
 
 // True when the folder is the system's or another profile's: never emptied.
-bool isKept(const ProfileEntry& profile, KeptFolders* kept, const LeadBytes& lead) {
+bool isKept(const ProfileEntry& profile, const FolderIdentity& folder, KeptFolders* kept,
+            const LeadBytes& lead) {
   if (!kept->read)
     readKeptFolders(kept, lead);
-  KnownFolder candidate = makeKnownFolder(identityOf(profile.profilePath), profile.shownPath, lead);
+  KnownFolder candidate = makeKnownFolder(folder, profile.shownPath, lead);
   if (isKeptFolder(candidate, kept->roots, kept->system))
     return true;
   for (const auto& entry : kept->profiles) {
@@ -250,31 +251,38 @@ bool isKept(const ProfileEntry& profile, KeptFolders* kept, const LeadBytes& lea
 }
 
 // The line for a folder that is never emptied, or "" when it may be.
-std::string refusedFolderLine(const ProfileEntry& profile, KeptFolders* kept,
-                              const LeadBytes& lead) {
+// `folder` is what the file system said of it when the profile was found not
+// in use: a removal enters that folder or none.
+std::string refusedFolderLine(const ProfileEntry& profile, const FolderIdentity& folder,
+                              KeptFolders* kept, const LeadBytes& lead) {
   if (isDangerousFolder(profile.shownPath, lead))
     return dangerousFolderLine(profile.shownPath);
-  if (isKept(profile, kept, lead))
+  if (isKept(profile, folder, kept, lead))
     return keptFolderLine(profile.shownPath);
   return "";
 }
 
-void removeFolder(const ProfileEntry& profile, KeptFolders* kept, const LeadBytes& lead) {
-  std::string refused = refusedFolderLine(profile, kept, lead);
+void removeFolder(const ProfileEntry& profile, const FolderIdentity& folder, KeptFolders* kept,
+                  const LeadBytes& lead) {
+  std::string refused = refusedFolderLine(profile, folder, kept, lead);
   if (!refused.empty()) {
     say(refused);
     return;
   }
   std::wstring stoppedAt;
-  unsigned long code = deleteDirectoryTree(profile.profilePath, profile.profilePath, &stoppedAt);
-  if (code != 0) {
+  unsigned long code =
+      deleteDirectoryTree(profile.profilePath, profile.profilePath, folder, &stoppedAt);
+  if (code == folderReplacedCode) {
+    say(replacedFolderLine(profile.shownPath, ansiOf(stoppedAt)));
+  } else if (code != 0) {
     say(folderFailureLine(profile.shownPath, ansiOf(stoppedAt), code, systemMessage(code)));
   }
 }
 
 // The folder first, then the keys, always both, whatever the first gave.
-void removeProfile(const ProfileEntry& profile, KeptFolders* kept, const LeadBytes& lead) {
-  removeFolder(profile, kept, lead);
+void removeProfile(const ProfileEntry& profile, const FolderIdentity& folder, KeptFolders* kept,
+                   const LeadBytes& lead) {
+  removeFolder(profile, folder, kept, lead);
   std::vector<KeyFailure> failures = removeProfileRegistryEntries(profile.sid, profile.guid);
   std::wstring entryKey = std::wstring(profileListKeyWide) + L"\\" + profile.sid;
   bool entryStays = false;
@@ -344,12 +352,12 @@ UtcMinute minuteOf(uint64_t fileTime) {
 
 // What a removal of the profile would delete, said and not done. Access
 // errors cannot be foreseen; the kept-folder rules can.
-void previewRemoval(ScanMode mode, const ProfileEntry& profile, const LastUse& use,
-                    KeptFolders* kept, const LeadBytes& lead) {
+void previewRemoval(ScanMode mode, const ProfileEntry& profile, const FolderIdentity& folder,
+                    const LastUse& use, KeptFolders* kept, const LeadBytes& lead) {
   say(profileLine("Would delete", mode, profile) + "\n");
   if (needsAgeTest(mode))
     say(lastUsedLine(minuteOf(use.time), use.source));
-  std::string refused = refusedFolderLine(profile, kept, lead);
+  std::string refused = refusedFolderLine(profile, folder, kept, lead);
   TreeSize size = refused.empty() ? measureFolderTree(profile.profilePath) : TreeSize();
   say(sizeLine(size.bytes, size.files));
   say(refused);
@@ -363,12 +371,14 @@ void previewRemoval(ScanMode mode, const ProfileEntry& profile, const LastUse& u
 // In use by what the file system says: the folder is, holds or lies inside a
 // loaded profile's folder, it exists but cannot be opened, or its hive is
 // held open by someone who shares it with no one.
-bool isInUseOnDisk(const ProfileEntry& profile, const LoadedProfiles& loaded) {
+// `folder` receives the identity the test went by.
+bool isInUseOnDisk(const ProfileEntry& profile, const LoadedProfiles& loaded,
+                   FolderIdentity* folder) {
   unsigned long code = 0;
-  FolderIdentity folder = identifyFolder(profile.profilePath, &code);
-  if (!folder.known)
+  *folder = identifyFolder(profile.profilePath, &code);
+  if (!folder->known)
     return !isMissingCode(code);
-  return overlapsLoadedFolder(folder, loaded) || isHiveHeldExclusively(profile.profilePath);
+  return overlapsLoadedFolder(*folder, loaded) || isHiveHeldExclusively(profile.profilePath);
 }
 
 // Lists the profile, or deletes it when selected; true when it was deleted.
@@ -376,8 +386,9 @@ bool actOnProfile(const ScanRequest& request, const ProfileEntry& profile, const
                   ScanState* state) {
   // Read afresh for every profile: a user may log on while the scan runs.
   LoadedProfiles loaded = readLoadedProfiles(&state->loaded);
+  FolderIdentity folder;
   if (isInUse(profile.shownSid, profile.shownPath, loaded, lead) ||
-      isInUseOnDisk(profile, loaded)) {
+      isInUseOnDisk(profile, loaded, &folder)) {
     return false;
   }
   if (request.mode == ScanMode::List) {
@@ -395,11 +406,11 @@ bool actOnProfile(const ScanRequest& request, const ProfileEntry& profile, const
     return false;
   }
   if (request.whatIf) {
-    previewRemoval(request.mode, profile, use, &state->kept, lead);
+    previewRemoval(request.mode, profile, folder, use, &state->kept, lead);
     return false;
   }
   say(profileLine("Deleting", request.mode, profile) + "\n");
-  removeProfile(profile, &state->kept, lead);
+  removeProfile(profile, folder, &state->kept, lead);
   return true;
 }
 

@@ -10,6 +10,13 @@ std::string errorPart(unsigned long code, const std::string& message) {
   return text;
 }
 
+std::string leftBehindPart(const std::string& folder, const std::string& stoppedAt) {
+  std::string line = "  Folder left behind: " + folder;
+  if (!stoppedAt.empty() && stoppedAt != folder)
+    line += " (stopped at " + stoppedAt + ")";
+  return line;
+}
+
 }  // namespace
 
 std::string trimMessage(const std::string& message) {
@@ -19,10 +26,11 @@ std::string trimMessage(const std::string& message) {
 
 std::string folderFailureLine(const std::string& folder, const std::string& stoppedAt,
                               unsigned long code, const std::string& message) {
-  std::string line = "  Folder left behind: " + folder;
-  if (!stoppedAt.empty() && stoppedAt != folder)
-    line += " (stopped at " + stoppedAt + ")";
-  return line + errorPart(code, message) + "\n";
+  return leftBehindPart(folder, stoppedAt) + errorPart(code, message) + "\n";
+}
+
+std::string replacedFolderLine(const std::string& folder, const std::string& stoppedAt) {
+  return leftBehindPart(folder, stoppedAt) + " - it was replaced during the removal\n";
 }
 
 std::string dangerousFolderLine(const std::string& folder) {

@@ -15,6 +15,11 @@ std::string trimMessage(const std::string& message);
 std::string folderFailureLine(const std::string& folder, const std::string& stoppedAt,
                               unsigned long code, const std::string& message);
 
+/// The line when the removal stopped at an entry (or the folder itself) that
+/// was not what its folder listed: replaced during the removal, or a link the
+/// system followed. `stoppedAt` is left out when it is the folder itself.
+std::string replacedFolderLine(const std::string& folder, const std::string& stoppedAt);
+
 /// The line when the folder was refused: a relative path, a drive or share
 /// root is never emptied.
 std::string dangerousFolderLine(const std::string& folder);

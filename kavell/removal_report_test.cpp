@@ -19,6 +19,14 @@ TEST(RemovalReport, FolderLineNamesWhereItStopped) {
             "  Folder left behind: C:\\users\\old - error 5\n");
 }
 
+TEST(RemovalReport, ReplacedLineNamesWhereItStopped) {
+  EXPECT_EQ(replacedFolderLine("C:\\users\\old", "C:\\users\\old\\AppData"),
+            "  Folder left behind: C:\\users\\old (stopped at C:\\users\\old\\AppData)"
+            " - it was replaced during the removal\n");
+  EXPECT_EQ(replacedFolderLine("C:\\users\\old", "C:\\users\\old"),
+            "  Folder left behind: C:\\users\\old - it was replaced during the removal\n");
+}
+
 TEST(RemovalReport, RegistryLineNamesTheWholeKey) {
   EXPECT_EQ(registryFailureLine("SOFTWARE\\x\\S-1-5", 5, "Access is denied.\r\n"),
             "  Registry key left behind: HKEY_LOCAL_MACHINE\\SOFTWARE\\x\\S-1-5"
