@@ -56,8 +56,7 @@ TEST(EntryCheck, TopFolderMustBeTheFolderThatWasTested) {
   EXPECT_EQ(checkTopFolder(facts(0x10, 7), facts(0x10, 7), 3, identity(3, 7)), EntryAction::enter);
   EXPECT_EQ(checkTopFolder(facts(0x10, 7), facts(0x10, 7), 4, identity(3, 7)), EntryAction::stop);
   EXPECT_EQ(checkTopFolder(facts(0x10, 7), facts(0x10, 7), 3, identity(3, 8)), EntryAction::stop);
-  EXPECT_EQ(checkTopFolder(facts(0x10, 7), facts(0x10, 7), 0, FolderIdentity()),
-            EntryAction::stop);
+  EXPECT_EQ(checkTopFolder(facts(0x10, 7), facts(0x10, 7), 0, FolderIdentity()), EntryAction::stop);
   EXPECT_EQ(checkTopFolder(facts(0x10, 7), facts(0x10, 8), 3, identity(3, 8)), EntryAction::stop);
 }
 

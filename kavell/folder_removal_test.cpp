@@ -263,8 +263,8 @@ TEST_F(FolderRemoval, FolderOtherThanTheOneTestedIsNotEntered) {
   makeFile(top + "\\NTUSER.DAT");
   makeFolder(base + "\\tested");
   unsigned long code = 0;
-  FolderIdentity tested = identifyFolder(L"\\\\?\\" + std::wstring(base.begin(), base.end()) +
-                                         L"\\tested", &code);
+  FolderIdentity tested =
+      identifyFolder(L"\\\\?\\" + std::wstring(base.begin(), base.end()) + L"\\tested", &code);
   ASSERT_TRUE(tested.known);
   std::wstring wideTop(top.begin(), top.end()), stoppedAt;
   EXPECT_EQ(::deleteDirectoryTree(wideTop, wideTop, tested, &stoppedAt), folderReplacedCode);

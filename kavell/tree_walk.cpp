@@ -10,8 +10,8 @@ using NtCreateFileCall = NTSTATUS(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUT
                                           ULONG, PVOID, ULONG);
 using NtQueryDirectoryFileCall = NTSTATUS(NTAPI*)(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID,
                                                   PIO_STATUS_BLOCK, PVOID, ULONG,
-                                                  FILE_INFORMATION_CLASS, BOOLEAN,
-                                                  PUNICODE_STRING, BOOLEAN);
+                                                  FILE_INFORMATION_CLASS, BOOLEAN, PUNICODE_STRING,
+                                                  BOOLEAN);
 using NtFileInformationCall = NTSTATUS(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG,
                                                FILE_INFORMATION_CLASS);
 using StatusToErrorCall = ULONG(NTAPI*)(NTSTATUS);
@@ -147,10 +147,9 @@ unsigned long findListedName(void* folder, const std::wstring& name, ListedEntry
   std::vector<unsigned char> buffer(sizeof(FILE_ID_BOTH_DIR_INFORMATION) + 4096);
   UNICODE_STRING mask = counted(name);
   IO_STATUS_BLOCK io;
-  NTSTATUS status =
-      nt().queryDirectory(folder, nullptr, nullptr, nullptr, &io, buffer.data(),
-                          static_cast<ULONG>(buffer.size()), FileIdBothDirectoryInformation, TRUE,
-                          &mask, TRUE);
+  NTSTATUS status = nt().queryDirectory(folder, nullptr, nullptr, nullptr, &io, buffer.data(),
+                                        static_cast<ULONG>(buffer.size()),
+                                        FileIdBothDirectoryInformation, TRUE, &mask, TRUE);
   if (status == noSuchFile || status == noMoreFiles)
     return ERROR_FILE_NOT_FOUND;
   if (status < 0)
@@ -200,8 +199,8 @@ unsigned long readNextEntry(FolderListing* listing, ListedEntry* entry) {
       IO_STATUS_BLOCK io;
       NTSTATUS status = nt().queryDirectory(
           listing->folder, nullptr, nullptr, nullptr, &io, listing->batch.data(),
-          static_cast<ULONG>(listing->batch.size()), FileIdBothDirectoryInformation, FALSE,
-          nullptr, listing->restart ? TRUE : FALSE);
+          static_cast<ULONG>(listing->batch.size()), FileIdBothDirectoryInformation, FALSE, nullptr,
+          listing->restart ? TRUE : FALSE);
       listing->restart = false;
       if (status == noMoreFiles || status == noSuchFile)
         return ERROR_NO_MORE_FILES;
@@ -210,8 +209,8 @@ unsigned long readNextEntry(FolderListing* listing, ListedEntry* entry) {
       listing->filled = true;
       listing->next = 0;
     }
-    const auto* information =
-        reinterpret_cast<const FILE_ID_BOTH_DIR_INFORMATION*>(listing->batch.data() + listing->next);
+    const auto* information = reinterpret_cast<const FILE_ID_BOTH_DIR_INFORMATION*>(
+        listing->batch.data() + listing->next);
     readListed(*information, entry);
     if (information->NextEntryOffset == 0)
       listing->filled = false;

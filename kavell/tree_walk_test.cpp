@@ -32,7 +32,9 @@ class TreeWalk : public ::testing::Test {
     deleteDirectoryTree(wide(base), wide(base), identity(base), &ignored);
   }
 
-  static std::wstring wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
+  static std::wstring wide(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+  }
 
   static FolderIdentity identity(const std::string& path) {
     unsigned long code = 0;
