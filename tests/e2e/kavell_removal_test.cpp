@@ -512,42 +512,43 @@ TEST_F(KavellRemoval, TreeDeeperThanThePathRoomGoesWhole) {
   EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, profileKey(kOrphanSid)));
 }
 
-// Under Wine an open follows a Unix link to a folder, so what the link leads
-// to is what a swap during the removal would bring: the walk must see from
-// the listing that it is not what it opened, and leave it.
-TEST_F(KavellRemoval, ProfileFolderThatTheOpenFollowsIsLeftBehind) {
-  std::string victim = folder("victim");
-  makeProfileTree(victim + "\\data");
-  std::vector<std::string> before = listTree(victim);
-  std::string profile = work + "\\old";
+// Under Wine an open follows a Unix link to a folder, as a swap during the
+// removal would make it: the walk must see from the listing that it is not
+// what it opened, and leave it.
+class KavellFollowedLinks : public KavellTest {
+ protected:
+  void SetUp() override {
+    KavellTest::SetUp();
+    victim = folder("victim");
+    makeProfileTree(victim + "\\data");
+    before = listTree(victim);
+    profile = work + "\\old";
+  }
+  // Runs /A and expects the replaced line; the victim and the keys are checked.
+  void expectLeftBehind(const std::string& stoppedAt) {
+    addProfile(kOrphanSid, profile, REG_EXPAND_SZ, kGuid);
+    addPolicyKeys(kOrphanSid, kGuid);
+    EXPECT_EQ(runKavell({"/A"}, work).out,
+              orphanRun(deleting(kOrphanSid, "Account Unknown\\old") + "  Folder left behind: " +
+                        profile + stoppedAt + " - it was replaced during the removal\n"));
+    EXPECT_EQ(listTree(victim), before);
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, profileKey(kOrphanSid)));
+    EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, profileGuidKey(kGuid)));
+  }
+  std::string victim, profile;
+  std::vector<std::string> before;
+};
+
+TEST_F(KavellFollowedLinks, ProfileFolderIsLeftBehind) {
   ASSERT_TRUE(makeUnixLink(profile, victim)) << "cannot make a link here";
-  addProfile(kOrphanSid, profile);
-  RunResult run = runKavell({"/A"}, work);
-  EXPECT_EQ(run.out, orphanRun(deleting(kOrphanSid, "Account Unknown\\old") +
-                               "  Folder left behind: " + profile +
-                               " - it was replaced during the removal\n"));
-  EXPECT_EQ(listTree(victim), before);
-  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, profileKey(kOrphanSid)));
+  expectLeftBehind("");
 }
 
-TEST_F(KavellRemoval, EntryThatTheOpenFollowsIsLeftBehind) {
-  std::string victim = folder("victim");
-  makeProfileTree(victim + "\\data");
-  std::vector<std::string> before = listTree(victim);
-  std::string profile = work + "\\old";
-  makeFolder(profile);
-  makeFile(profile + "\\NTUSER.DAT", "hive");
-  ASSERT_TRUE(makeUnixLink(profile + "\\AppData", victim)) << "cannot make a link here";
-  addProfile(kOrphanSid, profile, REG_EXPAND_SZ, kGuid);
-  addPolicyKeys(kOrphanSid, kGuid);
-  RunResult run = runKavell({"/A"}, work);
-  EXPECT_EQ(run.out, orphanRun(deleting(kOrphanSid, "Account Unknown\\old") +
-                               "  Folder left behind: " + profile + " (stopped at " + profile +
-                               "\\AppData) - it was replaced during the removal\n"));
-  EXPECT_EQ(listTree(victim), before);
-  EXPECT_TRUE(folderExists(profile + "\\AppData"));
-  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, profileKey(kOrphanSid)));
-  EXPECT_FALSE(keyExists(HKEY_LOCAL_MACHINE, profileGuidKey(kGuid)));
+TEST_F(KavellFollowedLinks, EntryIsLeftBehind) {
+  makeProfileTree(profile);
+  ASSERT_TRUE(makeUnixLink(profile + "\\Links", victim)) << "cannot make a link here";
+  expectLeftBehind(" (stopped at " + profile + "\\Links)");
+  EXPECT_TRUE(folderExists(profile + "\\Links"));
 }
 
 }  // namespace
