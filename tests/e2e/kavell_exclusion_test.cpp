@@ -12,17 +12,6 @@ std::string orphan(int n) {
   return "S-1-5-21-0-0-0-" + std::to_string(94440 + n);
 }
 
-void addWideProfile(const std::string& sid, const std::wstring& imagePath) {
-  createKey(HKEY_LOCAL_MACHINE, profileKey(sid));
-  HKEY key;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, profileKey(sid).c_str(), 0, KEY_SET_VALUE, &key),
-            ERROR_SUCCESS);
-  RegSetValueExW(key, L"ProfileImagePath", 0, REG_EXPAND_SZ,
-                 reinterpret_cast<const BYTE*>(imagePath.c_str()),
-                 static_cast<DWORD>((imagePath.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-}
-
 bool wideFolderExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

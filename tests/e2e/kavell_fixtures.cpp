@@ -141,6 +141,17 @@ void deleteKeyTree(HKEY root, const std::string& path) {
   RegDeleteKeyW(root, widen(path).c_str());
 }
 
+void addWideProfile(const std::string& sid, const std::wstring& imagePath) {
+  createKey(HKEY_LOCAL_MACHINE, profileKey(sid));
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, profileKey(sid).c_str(), 0, KEY_SET_VALUE, &key),
+            ERROR_SUCCESS);
+  RegSetValueExW(key, L"ProfileImagePath", 0, REG_EXPAND_SZ,
+                 reinterpret_cast<const BYTE*>(imagePath.c_str()),
+                 static_cast<DWORD>((imagePath.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(key);
+}
+
 std::string profileKey(const std::string& sid) {
   return std::string(kProfileList) + "\\" + sid;
 }

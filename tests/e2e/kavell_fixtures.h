@@ -48,6 +48,9 @@ std::vector<std::string> subkeyNames(HKEY root, const std::string& path);
 /// Adds a profile-list entry. `guid` empty means no "Guid" value.
 void addProfile(const std::string& sid, const std::string& imagePath, DWORD type = REG_EXPAND_SZ,
                 const std::string& guid = "");
+/// Adds a profile-list entry whose path is UTF-16 text, for names outside
+/// the ANSI code page.
+void addWideProfile(const std::string& sid, const std::wstring& imagePath);
 /// The profile-list key path of `sid`, below HKLM.
 std::string profileKey(const std::string& sid);
 /// The four other keys that belong to a profile (below HKLM).

@@ -33,17 +33,6 @@ bool wideExists(const std::wstring& path) {
   return GetFileAttributesW((L"\\\\?\\" + path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void addWideProfile(const std::string& sid, const std::wstring& imagePath) {
-  createKey(HKEY_LOCAL_MACHINE, profileKey(sid));
-  HKEY key;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, profileKey(sid).c_str(), 0, KEY_SET_VALUE, &key),
-            ERROR_SUCCESS);
-  RegSetValueExW(key, L"ProfileImagePath", 0, REG_EXPAND_SZ,
-                 reinterpret_cast<const BYTE*>(imagePath.c_str()),
-                 static_cast<DWORD>((imagePath.size() + 1) * sizeof(wchar_t)));
-  RegCloseKey(key);
-}
-
 std::string deleting(const std::string& sid, const std::string& name) {
   return "Deleting " + sid + " - " + name + "\n";
 }
