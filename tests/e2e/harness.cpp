@@ -338,6 +338,29 @@ bool setImmutable(const std::string& path, bool immutable) {
   return false;
 }
 
+PipedRun startPiped(const std::string& folder, const std::string& arguments,
+                    const std::string& errPath) {
+  PipedRun run;
+  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
+  HANDLE writeEnd = nullptr;
+  EXPECT_TRUE(CreatePipe(&run.output, &writeEnd, &inherit, 4096));
+  SetHandleInformation(run.output, HANDLE_FLAG_INHERIT, 0);
+  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                           0, nullptr);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = writeEnd;
+  startup.hStdError = err;
+  std::string commandLine = "\"" + programUnderTest() + "\" " + arguments;
+  EXPECT_TRUE(CreateProcessA(programUnderTest().c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
+                             nullptr, folder.c_str(), &startup, &run.process))
+      << GetLastError();
+  CloseHandle(writeEnd);
+  CloseHandle(err);
+  return run;
+}
+
 Sitter startSitter(const std::string& folder, const std::string& outputPath) {
   Sitter sitter;
   SECURITY_ATTRIBUTES inherit = {sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};

@@ -91,6 +91,19 @@ bool startUnix(const std::string& commandLine);
 /// A folder may be left holding an empty "~immutable-probe-N" file.
 bool setImmutable(const std::string& path, bool immutable);
 
+/// The program under test, started with its standard output a pipe that the
+/// test reads. The caller closes both handles.
+struct PipedRun {
+  PROCESS_INFORMATION process = {};
+  HANDLE output = nullptr;  ///< the pipe's read end
+};
+
+/// Starts the program under test with `arguments` (none needing quotes) in
+/// `folder`, its standard error going to the file `errPath`; fails the test
+/// if it cannot start.
+PipedRun startPiped(const std::string& folder, const std::string& arguments,
+                    const std::string& errPath);
+
 // A command interpreter sitting in `folder` as its current directory, waiting
 // for input that never comes, until the test ends it.
 struct Sitter {

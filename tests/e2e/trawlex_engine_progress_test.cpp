@@ -125,35 +125,19 @@ namespace {
 // standard error a file.
 RunResult runWithSlowReader(const std::string& folder, const std::string& arguments) {
   RunResult result;
-  SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-  HANDLE readEnd = nullptr, writeEnd = nullptr;
-  EXPECT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 0));
-  SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
   std::string errPath = folder + "\\..\\" + folder.substr(folder.rfind('\\') + 1) + ".err";
-  HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_TEMPORARY, nullptr);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof(startup);
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = writeEnd;
-  startup.hStdError = err;
-  std::string commandLine = "\"" + programUnderTest() + "\" " + arguments;
-  PROCESS_INFORMATION process = {};
-  EXPECT_TRUE(CreateProcessA(programUnderTest().c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
-                             nullptr, folder.c_str(), &startup, &process));
-  CloseHandle(writeEnd);
-  CloseHandle(err);
+  PipedRun run = startPiped(folder, arguments, errPath);
   char block[4096];
   DWORD got = 0;
-  while (ReadFile(readEnd, block, sizeof block, &got, nullptr) && got > 0) {
+  while (ReadFile(run.output, block, sizeof block, &got, nullptr) && got > 0) {
     result.out.append(block, got);
     Sleep(20);
   }
-  CloseHandle(readEnd);
-  WaitForSingleObject(process.hProcess, INFINITE);
-  GetExitCodeProcess(process.hProcess, &result.exitCode);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  CloseHandle(run.output);
+  WaitForSingleObject(run.process.hProcess, INFINITE);
+  GetExitCodeProcess(run.process.hProcess, &result.exitCode);
+  CloseHandle(run.process.hThread);
+  CloseHandle(run.process.hProcess);
   result.err = readFile(errPath);
   DeleteFileA(errPath.c_str());
   return result;

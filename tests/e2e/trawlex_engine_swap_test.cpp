@@ -37,29 +37,13 @@ class TrawlexSwap : public ::testing::Test {
   std::string runSwapping(const std::string& arguments, const std::vector<std::string>& names,
                           const std::string& target) {
     link_.clear();
-    SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};
-    HANDLE output = nullptr, input = nullptr;
-    EXPECT_TRUE(CreatePipe(&output, &input, &inherit, 4096));
-    SetHandleInformation(output, HANDLE_FLAG_INHERIT, 0);
     std::string errPath = outside_ + ".err";
-    HANDLE err = CreateFileA(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                             CREATE_ALWAYS, 0, nullptr);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = input;
-    startup.hStdError = err;
-    std::string commandLine = "\"" + programUnderTest() + "\" " + arguments;
-    PROCESS_INFORMATION process = {};
-    BOOL started = CreateProcessA(programUnderTest().c_str(), &commandLine[0], nullptr, nullptr,
-                                  TRUE, 0, nullptr, folder_.c_str(), &startup, &process);
-    CloseHandle(input);
-    CloseHandle(err);
-    EXPECT_TRUE(started) << GetLastError();
+    PipedRun run = startPiped(folder_, arguments, errPath);
     // The first output arrives once the run has listed its folders.
     char first[4096];
     DWORD got = 0;
-    EXPECT_TRUE(ReadFile(output, first, sizeof first, &got, nullptr)) << "the run printed nothing";
+    EXPECT_TRUE(ReadFile(run.output, first, sizeof first, &got, nullptr))
+        << "the run printed nothing";
     std::string shown(first, got);
     for (const std::string& name : names) {
       if (link_.empty() && shown.find(name) == std::string::npos)
@@ -69,10 +53,10 @@ class TrawlexSwap : public ::testing::Test {
     EXPECT_TRUE(runUnixUntil("/bin/mv " + unixPath(link_) + " " + away, link_ + ".away", true));
     EXPECT_TRUE(
         runUnixUntil("/bin/ln -s " + unixPath(target) + " " + unixPath(link_), link_, true));
-    readAndClose(output);
-    WaitForSingleObject(process.hProcess, 60000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    readAndClose(run.output);
+    WaitForSingleObject(run.process.hProcess, 60000);
+    CloseHandle(run.process.hThread);
+    CloseHandle(run.process.hProcess);
     std::string errors = readFile(errPath);
     DeleteFileA(errPath.c_str());
     return errors;
